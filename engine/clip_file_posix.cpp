@@ -1,0 +1,131 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <string>
+
+#include "engine/clip_file.h"
+#include "engine/failure.h"
+
+namespace wendrel {
+
+namespace {
+
+// Code page 949 never uses 0x5C as a second byte, so every "\" separates.
+std::string NativePath(const PageText& path) {
+    std::string native = path;
+    std::replace(native.begin(), native.end(), '\\', '/');
+    return native;
+}
+
+FileCause CauseOf(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+        case ENAMETOOLONG:
+        case ELOOP:
+            return FileCause::badPath;
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+        case EROFS:
+        case EEXIST:
+        case ETXTBSY:
+            return FileCause::accessDenied;
+        case EMFILE:
+        case ENFILE:
+            return FileCause::tooManyOpenFiles;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return FileCause::diskFull;
+        case EIO:
+            return FileCause::hardIO;
+        case EBADF:
+            return FileCause::invalidFile;
+        case ESPIPE:
+            return FileCause::badSeek;
+        case EBUSY:
+            return FileCause::sharingViolation;
+        default:
+            return FileCause::generic;
+    }
+}
+
+// A file beside the clip file that takes the bytes first and is deleted
+// unless it has been renamed into place.
+class TemporaryFile {
+public:
+    TemporaryFile(const std::string& target, const PageText& clipPath) : m_clipPath(clipPath) {
+        const auto slash = target.rfind('/');
+        m_path = target.substr(0, slash == std::string::npos ? 0 : slash + 1) + ".wendrel-XXXXXX";
+        m_fd = mkstemp(m_path.data());
+        if (m_fd == -1) {
+            Fail();
+        }
+        fchmod(m_fd, 0644);
+    }
+    ~TemporaryFile() {
+        if (m_fd != -1) {
+            close(m_fd);
+        }
+        if (!m_renamed) {
+            unlink(m_path.c_str());
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    void WriteAll(std::string_view bytes) {
+        while (!bytes.empty()) {
+            const ssize_t written = write(m_fd, bytes.data(), bytes.size());
+            if (written <= 0) {
+                Fail(written == 0 ? ENOSPC : errno);
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+        const int fd = m_fd;
+        m_fd = -1;
+        if (fsync(fd) != 0) {
+            const int error = errno;
+            close(fd);
+            Fail(error);
+        }
+        if (close(fd) != 0) {
+            Fail();
+        }
+    }
+
+    void RenameTo(const std::string& target) {
+        if (rename(m_path.c_str(), target.c_str()) != 0) {
+            Fail();
+        }
+        m_renamed = true;
+    }
+
+private:
+    [[noreturn]] void Fail(int error = errno) const { throw FileFailure(CauseOf(error), m_clipPath); }
+
+    std::string m_path;
+    PageText m_clipPath;
+    int m_fd = -1;
+    bool m_renamed = false;
+};
+
+}  // namespace
+
+bool SystemClipFileWriter::IsFolder(const PageText& folder) {
+    struct stat status {};
+    return stat(NativePath(folder).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+void SystemClipFileWriter::Write(const PageText& path, std::string_view bytes) {
+    const std::string target = NativePath(path);
+    TemporaryFile temporary(target, path);
+    temporary.WriteAll(bytes);
+    temporary.RenameTo(target);
+}
+
+}  // namespace wendrel

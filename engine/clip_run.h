@@ -1,0 +1,23 @@
+// One clip run: from the since date to the written clip file.
+#pragma once
+
+#include "engine/clip_dialog.h"
+#include "engine/clip_file.h"
+#include "engine/page_fetcher.h"
+#include "engine/text.h"
+
+namespace wendrel {
+
+// Pages in a row without a recognisable date after which a walk gives up, so
+// that a site that stopped serving dates cannot keep a run going for ever.
+constexpr int kMaxPagesWithoutDate = 50;
+
+// Collects every article registered on or after the dialog's since date, newest
+// first, from the site at siteBase, cleans the markup and writes it to
+// <folder>\<yyyy-mm-dd>.html, reporting progress in the dialog's status text.
+// Throws FileFailure, MemoryFailure or InvalidArgumentFailure; the wait cursor
+// is removed on every path.
+void RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+             const PageText& siteBase);
+
+}  // namespace wendrel

@@ -1,0 +1,12 @@
+// Where the news site lives.
+#pragma once
+
+#include "engine/text.h"
+
+namespace wendrel {
+
+// "http://" and the site's host, no trailing slash. WENDREL_SITE, when set and
+// not empty, takes its place, so that a local copy of the site can be served.
+PageText SiteBase();
+
+}  // namespace wendrel

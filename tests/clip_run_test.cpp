@@ -1,0 +1,372 @@
+#include "engine/clip_run.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+#include <string>
+#include <vector>
+
+#include "engine/failure.h"
+#include "tests/fakes.h"
+
+namespace wendrel {
+namespace {
+
+using testing::FakeDialog;
+using testing::FakeDisk;
+using testing::FakeSite;
+using testing::kBase;
+using testing::kDateLabel;
+
+constexpr char kTitleMarker[] = "<!-- #####  news title ##### -->";
+constexpr char kClipPath[] = "C:\\Clips\\2008-07-16.html";
+
+// What one article with a plain title and body becomes in the cleaned clip.
+PageText CleanedArticle(int number, const PageText& title, const PageText& body) {
+    return "<b><br><hr><br>" + FakeSite::ArticleAddress(number) + "<br></b>" + kTitleMarker +
+           title + "<br><br>" + body;
+}
+
+PageText Reading(int number) { return "Reading..." + FakeSite::ArticleAddress(number); }
+
+class ClipRunTest : public ::testing::Test {
+protected:
+    void Run() { RunClip(dialog, site, disk, kBase); }
+    PageText Clip() const { return disk.files.at(kClipPath); }
+
+    FakeDialog dialog;
+    FakeSite site;
+    FakeDisk disk;
+};
+
+TEST_F(ClipRunTest, CollectsNewestFirstDownToTheSinceDate) {
+    site.SetNewest(5);
+    site.SetArticle(5, testing::ArticlePage("2008-07-18", "T5", "B5"));
+    site.SetArticle(4, testing::ArticlePage("2008-07-17", "T4", "B4"));
+    site.SetArticle(3, testing::ArticlePage("2008-07-16", "T3", "B3"));
+    site.SetArticle(2, testing::ArticlePage("2008-07-15", "T2", "B2"));
+    site.SetArticle(1, testing::ArticlePage("2008-07-14", "T1", "B1"));
+
+    Run();
+
+    EXPECT_EQ(Clip(), CleanedArticle(5, "T5", "B5") + CleanedArticle(4, "T4", "B4") +
+                          CleanedArticle(3, "T3", "B3"));
+    EXPECT_EQ(site.requests,
+              (std::vector<PageText>{FakeSite::ListAddress(), FakeSite::ArticleAddress(5),
+                                     FakeSite::ArticleAddress(4), FakeSite::ArticleAddress(3),
+                                     FakeSite::ArticleAddress(2)}));
+    EXPECT_EQ(dialog.statuses,
+              (std::vector<PageText>{"Reading...", Reading(5), Reading(4), Reading(3), Reading(2),
+                                     std::string("Saved to ") + kClipPath}));
+    EXPECT_EQ(dialog.cursorsShown, 1);
+    EXPECT_EQ(dialog.cursorsRemoved, 1);
+}
+
+TEST_F(ClipRunTest, SinceDateAfterTheNewestArticleWritesAnEmptyClip) {
+    site.SetNewest(9);
+    site.SetArticle(9, testing::ArticlePage("2008-07-15", "T", "B"));
+
+    Run();
+
+    EXPECT_EQ(Clip(), "");
+    EXPECT_EQ(site.requests.size(), 2u);
+    EXPECT_EQ(dialog.statuses.back(), std::string("Saved to ") + kClipPath);
+}
+
+TEST_F(ClipRunTest, CleansLayoutMarkupFromTheClip) {
+    site.SetNewest(1);
+    site.SetArticle(1, testing::ArticlePage(
+                           "2008-07-16", "<font size=4>Title</font>",
+                           "<div class=a><a href=\"x\">link</a></div><script>// fontSet();</script>"
+                           "<P align=justify />end"));
+
+    Run();
+
+    EXPECT_EQ(Clip(), CleanedArticle(1, "Title", "link<br>end"));
+}
+
+struct DateCase {
+    const char* name;
+    PageText page;
+    bool stops;
+};
+
+class RegistrationDateTest : public ClipRunTest, public ::testing::WithParamInterface<DateCase> {};
+
+TEST_P(RegistrationDateTest, StopsOnlyAtARecognisedEarlierDate) {
+    site.SetNewest(2);
+    site.SetArticle(2, GetParam().page);
+    site.SetArticle(1, testing::ArticlePage("2001-01-01", "", ""));
+
+    Run();
+
+    const bool walkedOn = site.requests.back() == FakeSite::ArticleAddress(1);
+    EXPECT_EQ(walkedOn, !GetParam().stops);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RegistrationDateTest,
+    ::testing::Values(
+        DateCase{"EarlierDate", testing::ArticlePage("2008-07-15", "", ""), true},
+        DateCase{"SameDate", testing::ArticlePage("2008-07-16", "", ""), false},
+        DateCase{"OneDigitMonthIsNoDate", testing::ArticlePage("2008-7-15", "", ""), false},
+        DateCase{"DateWithoutSpaceIsNoDate", PageText(kDateLabel) + ">2008-07-15<", false},
+        DateCase{"DateRightAfterLabelElement", PageText(kDateLabel) + "</b>2008-07-15 x", true},
+        // Without the label the search falls back to the page's first bytes.
+        DateCase{"NoLabelFirstSpaceAtTen", "2008-07-15 <p>text</p>", true},
+        DateCase{"NoLabelFirstSpaceElsewhere", "2008-07-15x <p>text</p>", false},
+        DateCase{"EmptyPage", "", false}),
+    [](const ::testing::TestParamInfo<DateCase>& info) { return std::string(info.param.name); });
+
+struct ContentCase {
+    const char* name;
+    PageText page;
+    PageText content;
+};
+
+class ArticleContentTest : public ClipRunTest,
+                           public ::testing::WithParamInterface<ContentCase> {};
+
+TEST_P(ArticleContentTest, CollectsFromTitleUpToEndMarker) {
+    site.SetNewest(1);
+    site.SetArticle(1, GetParam().page);
+
+    Run();
+
+    EXPECT_EQ(Clip(), "<b><br><hr><br>" + FakeSite::ArticleAddress(1) + "<br></b>" +
+                          GetParam().content);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ArticleContentTest,
+    ::testing::Values(
+        ContentCase{"BothMarkers",
+                    "head<!-- #####  news title ##### -->T<!-- ##### news text - auto END ##### "
+                    "-->tail",
+                    "<!-- #####  news title ##### -->T"},
+        ContentCase{"NoTitleMarkerTakesHeadThroughEndMarkersFirstByte",
+                    "head<!-- ##### news text - auto END ##### -->tail", "head<"},
+        ContentCase{"NoEndMarker", "head<!-- #####  news title ##### -->T", ""},
+        ContentCase{"EndMarkerFirst",
+                    "<!-- ##### news text - auto END ##### -->x<!-- #####  news title ##### -->",
+                    ""},
+        ContentCase{"UnfetchablePage", "", ""}),
+    [](const ::testing::TestParamInfo<ContentCase>& info) { return std::string(info.param.name); });
+
+struct LinkCase {
+    const char* name;
+    PageText base;
+    PageText listPage;
+    int newest;  // 0: the page counts as having no article link
+};
+
+class NewestArticleTest : public ::testing::TestWithParam<LinkCase> {};
+
+TEST_P(NewestArticleTest, ReadsTheNumberOfTheFirstArticleLink) {
+    const LinkCase& c = GetParam();
+    FakeDialog dialog;
+    FakeSite site;
+    FakeDisk disk;
+    site.pages[c.base + "/kisa/list/total/home01.html"] = c.listPage;
+
+    RunClip(dialog, site, disk, c.base);
+
+    if (c.newest == 0) {
+        EXPECT_EQ(site.requests.size(), 1u);
+        EXPECT_TRUE(disk.files.empty());
+        EXPECT_EQ(dialog.statuses.back(),
+                  "No articles found at " + c.base + "/kisa/list/total/home01.html");
+    } else {
+        ASSERT_GE(site.requests.size(), 2u);
+        EXPECT_EQ(site.requests[1], c.base + "/arti/" + std::to_string(c.newest) + ".html");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NewestArticleTest,
+    ::testing::Values(
+        LinkCase{"PlainLink", kBase, "<a href=\"http://news.test/arti/1234.html\">", 1234},
+        LinkCase{"SectionNamesBeforeNumber", kBase,
+                 "x <a href=\"http://news.test/arti/society/local/4321.html\">", 4321},
+        LinkCase{"LettersAfterDigits", kBase, "http://news.test/arti/55abc.html", 55},
+        LinkCase{"HugeNumberHeldAtLimit", kBase, "http://news.test/arti/99999999999.html",
+                 2147483647},
+        LinkCase{"BaseWithPortDigits", "http://127.0.0.1:8080",
+                 "<a href=\"http://127.0.0.1:8080/arti/321.html\">", 321},
+        LinkCase{"NoLink", kBase, "<html>nothing here</html>", 0},
+        LinkCase{"EmptyListPage", kBase, "", 0},
+        LinkCase{"NoDigitAfterLink", kBase, "http://news.test/arti/x.html", 0},
+        LinkCase{"NoDotAfterDigits", kBase, "http://news.test/arti/123", 0},
+        LinkCase{"NumberZero", kBase, "http://news.test/arti/0.html", 0}),
+    [](const ::testing::TestParamInfo<LinkCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ClipRunTest, FirstArticleLinkWins) {
+    site.pages[FakeSite::ListAddress()] =
+        "http://news.test/arti/77.html http://news.test/arti/99.html";
+    site.SetArticle(77, testing::ArticlePage("2001-01-01", "", ""));
+
+    Run();
+
+    EXPECT_EQ(site.requests[1], FakeSite::ArticleAddress(77));
+}
+
+TEST_F(ClipRunTest, ListPageWithoutArticlesKeepsAnEarlierClip) {
+    disk.files[kClipPath] = "earlier clip";
+
+    Run();
+
+    EXPECT_EQ(Clip(), "earlier clip");
+    EXPECT_EQ(dialog.cursorsRemoved, 1);
+}
+
+TEST_F(ClipRunTest, WalkEndsAtArticleOne) {
+    site.SetNewest(3);
+    for (int number = 1; number <= 3; ++number) {
+        site.SetArticle(number, testing::ArticlePage("2009-01-01", "T", "B"));
+    }
+
+    Run();
+
+    EXPECT_EQ(site.requests.back(), FakeSite::ArticleAddress(1));
+    EXPECT_EQ(site.requests.size(), 4u);
+    EXPECT_EQ(Clip(), CleanedArticle(3, "T", "B") + CleanedArticle(2, "T", "B") +
+                          CleanedArticle(1, "T", "B"));
+}
+
+TEST_F(ClipRunTest, GivesUpAfterFiftyPagesInARowWithoutADate) {
+    site.SetNewest(1000);
+    // A dated page in the middle resets the count; unfetchable pages count.
+    site.SetArticle(980, testing::ArticlePage("2009-01-01", "T", "B"));
+
+    Run();
+
+    EXPECT_EQ(site.requests.size(), 1u + 21 + kMaxPagesWithoutDate);
+    EXPECT_EQ(site.requests.back(), FakeSite::ArticleAddress(930));
+    EXPECT_EQ(dialog.statuses.back(), std::string("Saved to ") + kClipPath +
+                                          " (stopped: 50 pages in a row had no date)");
+    EXPECT_NE(Clip().find(CleanedArticle(980, "T", "B")), PageText::npos);
+}
+
+TEST_F(ClipRunTest, UnfetchableArticleIsCollectedEmptyAndTheWalkGoesOn) {
+    site.SetNewest(3);
+    site.SetArticle(3, testing::ArticlePage("2008-07-20", "T3", "B3"));
+    site.SetArticle(1, testing::ArticlePage("2008-07-01", "T1", "B1"));
+
+    Run();
+
+    EXPECT_EQ(Clip(), CleanedArticle(3, "T3", "B3") + "<b><br><hr><br>" +
+                          FakeSite::ArticleAddress(2) + "<br></b>");
+}
+
+struct PathCase {
+    const char* name;
+    PageText folder;
+    CalendarDate since;
+    PageText path;
+};
+
+class ClipPathTest : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(ClipPathTest, NamesTheClipAfterTheSinceDate) {
+    const PathCase& c = GetParam();
+    FakeDialog dialog;
+    FakeSite site;
+    FakeDisk disk;
+    dialog.folder = c.folder;
+    dialog.since = c.since;
+    disk.folders = {c.path.substr(0, c.path.rfind('\\') + 1)};
+    site.SetNewest(1);
+
+    RunClip(dialog, site, disk, kBase);
+
+    EXPECT_EQ(disk.files.count(c.path), 1u);
+    EXPECT_EQ(dialog.statuses.back(), "Saved to " + c.path);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ClipPathTest,
+    ::testing::Values(PathCase{"SeparatorAdded", "D:\\News", {2008, 7, 16}, "D:\\News\\2008-07-16.html"},
+                      PathCase{"NoSecondSeparator", "D:\\", {2008, 7, 16}, "D:\\2008-07-16.html"},
+                      PathCase{"EmptyFolder", "", {2008, 7, 16}, "\\2008-07-16.html"},
+                      PathCase{"KoreanFolder", "C:\\\xB1\xE2\xBB\xE7", {2010, 1, 2},
+                               "C:\\\xB1\xE2\xBB\xE7\\2010-01-02.html"},
+                      // Every date the picker offers stands as picked.
+                      PathCase{"Before1900", "C:\\Clips", {1850, 3, 4}, "C:\\Clips\\1850-03-04.html"},
+                      PathCase{"Before1970", "C:\\Clips", {1969, 12, 31}, "C:\\Clips\\1969-12-31.html"},
+                      PathCase{"After3000", "C:\\Clips", {3001, 1, 1}, "C:\\Clips\\3001-01-01.html"}),
+    [](const ::testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ClipRunTest, MissingFolderFailsBeforeAnyRequest) {
+    dialog.folder = "C:\\Gone";
+    site.SetNewest(1);
+
+    try {
+        Run();
+        FAIL() << "no failure";
+    } catch (const FileFailure& failure) {
+        EXPECT_EQ(failure.Cause(), FileCause::badPath);
+        EXPECT_EQ(failure.Path(), "C:\\Gone\\2008-07-16.html");
+        // %1에 잘못된 경로가 있습니다.
+        EXPECT_STREQ(failure.what(),
+                     "C:\\Gone\\2008-07-16.html\xBF\xA1 \xC0\xDF\xB8\xF8\xB5\xC8 \xB0\xE6\xB7\xCE"
+                     "\xB0\xA1 \xC0\xD6\xBD\xC0\xB4\xCF\xB4\xD9.");
+    }
+    EXPECT_TRUE(site.requests.empty());
+    EXPECT_EQ(dialog.statuses, std::vector<PageText>{"Reading..."});
+    EXPECT_EQ(dialog.cursorsRemoved, 1);
+}
+
+TEST_F(ClipRunTest, PathThatDoesNotEndWithin260BytesIsABadPath) {
+    dialog.folder = "C:\\" + PageText(241, 'x');  // 260 bytes with the name: one too many
+    disk.folders.insert(dialog.folder + "\\");
+    EXPECT_THROW(Run(), FileFailure);
+    EXPECT_TRUE(site.requests.empty());
+
+    dialog.folder = "C:\\" + PageText(240, 'x');
+    disk.folders.insert(dialog.folder + "\\");
+    site.SetNewest(1);
+    Run();
+    EXPECT_EQ(disk.files.size(), 1u);
+}
+
+class FailingDisk : public FakeDisk {
+public:
+    void Write(const PageText& path, std::string_view) override {
+        throw FileFailure(FileCause::diskFull, path);
+    }
+};
+
+TEST(ClipRunFailureTest, WriteFailureReachesTheCallerWithTheCursorRemoved) {
+    FakeDialog dialog;
+    FakeSite site;
+    FailingDisk disk;
+    site.SetNewest(1);
+
+    EXPECT_THROW(RunClip(dialog, site, disk, kBase), FileFailure);
+    EXPECT_EQ(dialog.cursorsRemoved, 1);
+    EXPECT_EQ(dialog.statuses.back(), Reading(1));
+}
+
+class ExhaustedSite : public FakeSite {
+public:
+    int ReadUrl(const PageText&, PageText&) override { throw std::bad_alloc(); }
+};
+
+TEST(ClipRunFailureTest, RunningOutOfMemoryIsAMemoryFailure) {
+    FakeDialog dialog;
+    ExhaustedSite site;
+    FakeDisk disk;
+
+    try {
+        RunClip(dialog, site, disk, kBase);
+        FAIL() << "no failure";
+    } catch (const MemoryFailure& failure) {
+        // 메모리가 부족합니다.
+        EXPECT_STREQ(failure.what(),
+                     "\xB8\xDE\xB8\xF0\xB8\xAE\xB0\xA1 \xBA\xCE\xC1\xB7\xC7\xD5\xB4\xCF\xB4\xD9.");
+    }
+    EXPECT_EQ(dialog.cursorsRemoved, 1);
+}
+
+}  // namespace
+}  // namespace wendrel
