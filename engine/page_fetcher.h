@@ -1,6 +1,8 @@
 // The clip run's only access to the network.
 #pragma once
 
+#include <chrono>
+
 #include "engine/text.h"
 
 namespace wendrel {
@@ -13,5 +15,24 @@ public:
     // page that cannot be fetched becomes empty. Returns the body bytes received.
     virtual int ReadUrl(const PageText& address, PageText& page) = 0;
 };
+
+#ifdef _WIN32
+// Fetches through WinInet as user agent "Read URL", always from the server.
+// Connecting, sending and each wait for more of the answer give up after
+// timeOut, and at most kMaxRedirects redirects are followed, so that no site
+// can hold a run for ever. What arrived before a time-out is kept.
+class InternetPageFetcher final : public PageFetcher {
+public:
+    static constexpr std::chrono::milliseconds kDefaultTimeOut{30000};
+    static constexpr int kMaxRedirects = 10;
+
+    explicit InternetPageFetcher(std::chrono::milliseconds timeOut = kDefaultTimeOut);
+
+    int ReadUrl(const PageText& address, PageText& page) override;
+
+private:
+    std::chrono::milliseconds m_timeOut;
+};
+#endif
 
 }  // namespace wendrel
