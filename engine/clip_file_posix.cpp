@@ -57,7 +57,7 @@ FileCause CauseOf(int error) {
 // A file beside the clip file that takes the bytes first and is deleted
 // unless it has been renamed into place.
 class TemporaryFile {
-public:
+  public:
     TemporaryFile(const std::string& target, const PageText& clipPath) : m_clipPath(clipPath) {
         const auto slash = target.rfind('/');
         m_path = target.substr(0, slash == std::string::npos ? 0 : slash + 1) + ".wendrel-XXXXXX";
@@ -105,8 +105,10 @@ public:
         m_renamed = true;
     }
 
-private:
-    [[noreturn]] void Fail(int error = errno) const { throw FileFailure(CauseOf(error), m_clipPath); }
+  private:
+    [[noreturn]] void Fail(int error = errno) const {
+        throw FileFailure(CauseOf(error), m_clipPath);
+    }
 
     std::string m_path;
     PageText m_clipPath;

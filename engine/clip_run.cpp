@@ -36,17 +36,19 @@ constexpr char kClipSuffix[] = ".html";
 constexpr int kMaxPath = 260;
 
 class WaitCursor {
-public:
+  public:
     explicit WaitCursor(ClipDialog& dialog) : m_dialog(dialog) { m_dialog.ShowWaitCursor(); }
     ~WaitCursor() { m_dialog.RemoveWaitCursor(); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 
-private:
+  private:
     ClipDialog& m_dialog;
 };
 
-int Length(const PageText& text) { return static_cast<int>(text.size()); }
+int Length(const PageText& text) {
+    return static_cast<int>(text.size());
+}
 
 PageText FormatSinceDate(const CalendarDate& date) {
     char text[40];
@@ -54,13 +56,17 @@ PageText FormatSinceDate(const CalendarDate& date) {
     return text;
 }
 
-PageText ListPageAddress(const PageText& siteBase) { return siteBase + kListPagePath; }
+PageText ListPageAddress(const PageText& siteBase) {
+    return siteBase + kListPagePath;
+}
 
 PageText ArticleAddress(const PageText& siteBase, int number) {
     return siteBase + kArticleLinkPath + "/" + std::to_string(number) + kClipSuffix;
 }
 
-bool IsDigit(char byte) { return byte >= '0' && byte <= '9'; }
+bool IsDigit(char byte) {
+    return byte >= '0' && byte <= '9';
+}
 
 // The value of the decimal digits at the front of digits, held at INT_MAX.
 int ParseLeadingDigits(const PageText& digits) {
@@ -125,8 +131,8 @@ struct Walk {
     bool gaveUp = false;
 };
 
-Walk WalkArticles(ClipDialog& dialog, PageFetcher& fetcher, const PageText& siteBase,
-                  int newest, const PageText& since) {
+Walk WalkArticles(ClipDialog& dialog, PageFetcher& fetcher, const PageText& siteBase, int newest,
+                  const PageText& since) {
     Walk walk;
     PageText page;
     int pagesWithoutDate = 0;

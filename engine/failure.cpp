@@ -10,16 +10,19 @@ const char* FileCauseTemplate(FileCause cause) {
         case FileCause::generic:
             break;
         case FileCause::fileNotFound:  // %1을(를) 찾을 수 없습니다.
-            return "%1\xC0\xBB(\xB8\xA6) \xC3\xA3\xC0\xBB \xBC\xF6 \xBE\xF8\xBD\xC0\xB4\xCF\xB4\xD9.";
+            return "%1\xC0\xBB(\xB8\xA6) \xC3\xA3\xC0\xBB \xBC\xF6 "
+                   "\xBE\xF8\xBD\xC0\xB4\xCF\xB4\xD9.";
         case FileCause::badPath:  // %1에 잘못된 경로가 있습니다.
-            return "%1\xBF\xA1 \xC0\xDF\xB8\xF8\xB5\xC8 \xB0\xE6\xB7\xCE\xB0\xA1 \xC0\xD6\xBD\xC0\xB4\xCF"
+            return "%1\xBF\xA1 \xC0\xDF\xB8\xF8\xB5\xC8 \xB0\xE6\xB7\xCE\xB0\xA1 "
+                   "\xC0\xD6\xBD\xC0\xB4\xCF"
                    "\xB4\xD9.";
         case FileCause::tooManyOpenFiles:  // 열려 있는 파일이 너무 많아서 %1을(를) 열 수 없습니다.
             return "\xBF\xAD\xB7\xC1 \xC0\xD6\xB4\xC2 \xC6\xC4\xC0\xCF\xC0\xCC \xB3\xCA\xB9\xAB "
                    "\xB8\xB9\xBE\xC6\xBC\xAD %1\xC0\xBB(\xB8\xA6) \xBF\xAD \xBC\xF6 "
                    "\xBE\xF8\xBD\xC0\xB4\xCF\xB4\xD9.";
         case FileCause::accessDenied:  // %1 액세스가 거부되었습니다.
-            return "%1 \xBE\xD7\xBC\xBC\xBD\xBA\xB0\xA1 \xB0\xC5\xBA\xCE\xB5\xC7\xBE\xFA\xBD\xC0\xB4"
+            return "%1 \xBE\xD7\xBC\xBC\xBD\xBA\xB0\xA1 "
+                   "\xB0\xC5\xBA\xCE\xB5\xC7\xBE\xFA\xBD\xC0\xB4"
                    "\xCF\xB4\xD9.";
         case FileCause::invalidFile:  // 잘못된 파일 핸들이 %1과(와) 연결되어 있습니다.
             return "\xC0\xDF\xB8\xF8\xB5\xC8 \xC6\xC4\xC0\xCF \xC7\xDA\xB5\xE9\xC0\xCC "
@@ -31,7 +34,8 @@ const char* FileCauseTemplate(FileCause cause) {
                    "\xB4\xD9.";
         case FileCause::directoryFull:  // 디렉터리가 꽉 차서 %1을(를) 만들 수 없습니다.
             return "\xB5\xF0\xB7\xBA\xC5\xCD\xB8\xAE\xB0\xA1 \xB2\xCB \xC2\xF7\xBC\xAD "
-                   "%1\xC0\xBB(\xB8\xA6) \xB8\xB8\xB5\xE9 \xBC\xF6 \xBE\xF8\xBD\xC0\xB4\xCF\xB4\xD9.";
+                   "%1\xC0\xBB(\xB8\xA6) \xB8\xB8\xB5\xE9 \xBC\xF6 "
+                   "\xBE\xF8\xBD\xC0\xB4\xCF\xB4\xD9.";
         case FileCause::badSeek:  // %1에서 찾지 못했습니다.
             return "%1\xBF\xA1\xBC\xAD \xC3\xA3\xC1\xF6 \xB8\xF8\xC7\xDF\xBD\xC0\xB4\xCF\xB4\xD9.";
         case FileCause::hardIO:  // %1에 액세스하는 동안 하드웨어 입/출력(I/O) 오류가 발생했습니다.
@@ -51,7 +55,8 @@ const char* FileCauseTemplate(FileCause cause) {
                    "\xB5\xF0\xBD\xBA\xC5\xA9\xB0\xA1 \xB2\xCB \xC3\xA1\xBD\xC0\xB4\xCF\xB4\xD9.";
         case FileCause::endOfFile:  // %1의 끝을 지나서 액세스하려고 했습니다.
             return "%1\xC0\xC7 \xB3\xA1\xC0\xBB \xC1\xF6\xB3\xAA\xBC\xAD "
-                   "\xBE\xD7\xBC\xBC\xBD\xBA\xC7\xCF\xB7\xC1\xB0\xED \xC7\xDF\xBD\xC0\xB4\xCF\xB4\xD9.";
+                   "\xBE\xD7\xBC\xBC\xBD\xBA\xC7\xCF\xB7\xC1\xB0\xED "
+                   "\xC7\xDF\xBD\xC0\xB4\xCF\xB4\xD9.";
     }
     // %1에 액세스하는 동안 알 수 없는 오류가 발생했습니다.
     return "%1\xBF\xA1 \xBE\xD7\xBC\xBC\xBD\xBA\xC7\xCF\xB4\xC2 \xB5\xBF\xBE\xC8 \xBE\xCB "
@@ -79,7 +84,9 @@ std::string FileFailureText(FileCause cause, const std::string& path) {
 FileFailure::FileFailure(FileCause cause, const std::string& path)
     : std::runtime_error(FileFailureText(cause, path)), m_cause(cause), m_path(path) {}
 
-const char* MemoryFailure::what() const noexcept { return kOutOfMemoryText; }
+const char* MemoryFailure::what() const noexcept {
+    return kOutOfMemoryText;
+}
 
 InvalidArgumentFailure::InvalidArgumentFailure() : std::invalid_argument(kInternalErrorText) {}
 

@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class PosixClipFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "wendrel-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);

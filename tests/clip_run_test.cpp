@@ -27,10 +27,12 @@ PageText CleanedArticle(int number, const PageText& title, const PageText& body)
            title + "<br><br>" + body;
 }
 
-PageText Reading(int number) { return "Reading..." + FakeSite::ArticleAddress(number); }
+PageText Reading(int number) {
+    return "Reading..." + FakeSite::ArticleAddress(number);
+}
 
 class ClipRunTest : public ::testing::Test {
-protected:
+  protected:
     void Run() { RunClip(dialog, site, disk, kBase); }
     PageText Clip() const { return disk.files.at(kClipPath); }
 
@@ -124,8 +126,7 @@ struct ContentCase {
     PageText content;
 };
 
-class ArticleContentTest : public ClipRunTest,
-                           public ::testing::WithParamInterface<ContentCase> {};
+class ArticleContentTest : public ClipRunTest, public ::testing::WithParamInterface<ContentCase> {};
 
 TEST_P(ArticleContentTest, CollectsFromTitleUpToEndMarker) {
     site.SetNewest(1);
@@ -133,8 +134,8 @@ TEST_P(ArticleContentTest, CollectsFromTitleUpToEndMarker) {
 
     Run();
 
-    EXPECT_EQ(Clip(), "<b><br><hr><br>" + FakeSite::ArticleAddress(1) + "<br></b>" +
-                          GetParam().content);
+    EXPECT_EQ(Clip(),
+              "<b><br><hr><br>" + FakeSite::ArticleAddress(1) + "<br></b>" + GetParam().content);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -242,8 +243,8 @@ TEST_F(ClipRunTest, GivesUpAfterFiftyPagesInARowWithoutADate) {
 
     EXPECT_EQ(site.requests.size(), 1u + 21 + kMaxPagesWithoutDate);
     EXPECT_EQ(site.requests.back(), FakeSite::ArticleAddress(930));
-    EXPECT_EQ(dialog.statuses.back(), std::string("Saved to ") + kClipPath +
-                                          " (stopped: 50 pages in a row had no date)");
+    EXPECT_EQ(dialog.statuses.back(),
+              std::string("Saved to ") + kClipPath + " (stopped: 50 pages in a row had no date)");
     EXPECT_NE(Clip().find(CleanedArticle(980, "T", "B")), PageText::npos);
 }
 
@@ -285,15 +286,18 @@ TEST_P(ClipPathTest, NamesTheClipAfterTheSinceDate) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ClipPathTest,
-    ::testing::Values(PathCase{"SeparatorAdded", "D:\\News", {2008, 7, 16}, "D:\\News\\2008-07-16.html"},
-                      PathCase{"NoSecondSeparator", "D:\\", {2008, 7, 16}, "D:\\2008-07-16.html"},
-                      PathCase{"EmptyFolder", "", {2008, 7, 16}, "\\2008-07-16.html"},
-                      PathCase{"KoreanFolder", "C:\\\xB1\xE2\xBB\xE7", {2010, 1, 2},
-                               "C:\\\xB1\xE2\xBB\xE7\\2010-01-02.html"},
-                      // Every date the picker offers stands as picked.
-                      PathCase{"Before1900", "C:\\Clips", {1850, 3, 4}, "C:\\Clips\\1850-03-04.html"},
-                      PathCase{"Before1970", "C:\\Clips", {1969, 12, 31}, "C:\\Clips\\1969-12-31.html"},
-                      PathCase{"After3000", "C:\\Clips", {3001, 1, 1}, "C:\\Clips\\3001-01-01.html"}),
+    ::testing::Values(
+        PathCase{"SeparatorAdded", "D:\\News", {2008, 7, 16}, "D:\\News\\2008-07-16.html"},
+        PathCase{"NoSecondSeparator", "D:\\", {2008, 7, 16}, "D:\\2008-07-16.html"},
+        PathCase{"EmptyFolder", "", {2008, 7, 16}, "\\2008-07-16.html"},
+        PathCase{"KoreanFolder",
+                 "C:\\\xB1\xE2\xBB\xE7",
+                 {2010, 1, 2},
+                 "C:\\\xB1\xE2\xBB\xE7\\2010-01-02.html"},
+        // Every date the picker offers stands as picked.
+        PathCase{"Before1900", "C:\\Clips", {1850, 3, 4}, "C:\\Clips\\1850-03-04.html"},
+        PathCase{"Before1970", "C:\\Clips", {1969, 12, 31}, "C:\\Clips\\1969-12-31.html"},
+        PathCase{"After3000", "C:\\Clips", {3001, 1, 1}, "C:\\Clips\\3001-01-01.html"}),
     [](const ::testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ClipRunTest, MissingFolderFailsBeforeAnyRequest) {
@@ -330,7 +334,7 @@ TEST_F(ClipRunTest, PathThatDoesNotEndWithin260BytesIsABadPath) {
 }
 
 class FailingDisk : public FakeDisk {
-public:
+  public:
     void Write(const PageText& path, std::string_view) override {
         throw FileFailure(FileCause::diskFull, path);
     }
@@ -348,7 +352,7 @@ TEST(ClipRunFailureTest, WriteFailureReachesTheCallerWithTheCursorRemoved) {
 }
 
 class ExhaustedSite : public FakeSite {
-public:
+  public:
     int ReadUrl(const PageText&, PageText&) override { throw std::bad_alloc(); }
 };
 

@@ -17,7 +17,7 @@ constexpr char kBase[] = "http://news.test";
 constexpr char kDateLabel[] = "\xB1\xE2\xBB\xE7\xB5\xEE\xB7\xCF";  // 기사등록
 
 class FakeDialog : public ClipDialog {
-public:
+  public:
     CalendarDate since{2008, 7, 16};
     PageText folder = "C:\\Clips";
     std::vector<PageText> statuses;
@@ -34,7 +34,7 @@ public:
 // Serves pages by address; an address it does not know gives the empty page,
 // as an unfetchable one does.
 class FakeSite : public PageFetcher {
-public:
+  public:
     std::map<PageText, PageText> pages;
     std::vector<PageText> requests;
 
@@ -57,7 +57,7 @@ public:
 };
 
 class FakeDisk : public ClipFileWriter {
-public:
+  public:
     std::set<PageText> folders{"C:\\Clips\\"};
     std::map<PageText, PageText> files;
 

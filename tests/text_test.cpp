@@ -29,24 +29,23 @@ TEST_P(FindTextTest, FindsOnCharacterBoundaries) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FindTextTest,
-    testing::Values(
-        FindCase{"FromStart", "abc<tr>", "<tr", 0, 3},
-        FindCase{"PositionCountsFromFirstByte", "<tr><tr>", "<tr", 1, 4},
-        FindCase{"StartAtLengthFindsNothing", "abc", "c", 3, -1},
-        FindCase{"NegativeStart", "abc", "a", -1, -1},
-        FindCase{"StartPastLength", "abc", "a", 4, -1},
-        FindCase{"EmptyNeedleGivesStart", "abc", "", 2, 2},
-        FindCase{"EmptyNeedleAtLength", "abc", "", 3, 3},
-        FindCase{"NeedleLongerThanText", "ab", "abc", 0, -1},
-        // The "<" is the second byte of the character that B0 begins.
-        FindCase{"SecondByteIsNoCandidate", "\xB0<tr><tr>", "<tr", 0, 5},
-        FindCase{"TwoLeadBytesPairUp", "\xB0\xB0<tr>", "<tr", 0, 2},
-        FindCase{"WalkCountsFromStart", "\xB0<tr>", "<tr", 1, 1},
-        FindCase{"MatchMayEndInsideCharacter", "a\xC7\xD1", "a\xC7", 0, 0},
-        FindCase{"KoreanNeedle", std::string("x") + kHan + "y", kHan, 0, 1},
-        FindCase{"KoreanNeedleOffBoundary", "\xB0\xC7\xD1", kHan, 0, -1},
-        FindCase{"LeadByteLastIsTried", "ab\xB0", "\xB0", 0, 2},
-        FindCase{"FfIsSingleByte", "\xFF<tr>", "<tr", 0, 1}),
+    testing::Values(FindCase{"FromStart", "abc<tr>", "<tr", 0, 3},
+                    FindCase{"PositionCountsFromFirstByte", "<tr><tr>", "<tr", 1, 4},
+                    FindCase{"StartAtLengthFindsNothing", "abc", "c", 3, -1},
+                    FindCase{"NegativeStart", "abc", "a", -1, -1},
+                    FindCase{"StartPastLength", "abc", "a", 4, -1},
+                    FindCase{"EmptyNeedleGivesStart", "abc", "", 2, 2},
+                    FindCase{"EmptyNeedleAtLength", "abc", "", 3, 3},
+                    FindCase{"NeedleLongerThanText", "ab", "abc", 0, -1},
+                    // The "<" is the second byte of the character that B0 begins.
+                    FindCase{"SecondByteIsNoCandidate", "\xB0<tr><tr>", "<tr", 0, 5},
+                    FindCase{"TwoLeadBytesPairUp", "\xB0\xB0<tr>", "<tr", 0, 2},
+                    FindCase{"WalkCountsFromStart", "\xB0<tr>", "<tr", 1, 1},
+                    FindCase{"MatchMayEndInsideCharacter", "a\xC7\xD1", "a\xC7", 0, 0},
+                    FindCase{"KoreanNeedle", std::string("x") + kHan + "y", kHan, 0, 1},
+                    FindCase{"KoreanNeedleOffBoundary", "\xB0\xC7\xD1", kHan, 0, -1},
+                    FindCase{"LeadByteLastIsTried", "ab\xB0", "\xB0", 0, 2},
+                    FindCase{"FfIsSingleByte", "\xFF<tr>", "<tr", 0, 1}),
     [](const testing::TestParamInfo<FindCase>& info) { return std::string(info.param.name); });
 
 TEST(MidTextTest, ClampsStartAndCount) {
@@ -61,7 +60,9 @@ TEST(MidTextTest, ClampsStartAndCount) {
     EXPECT_EQ(MidText("", 0, 1), "");
 }
 
-TEST(MidTextTest, MaySplitACharacter) { EXPECT_EQ(MidText("a\xC7\xD1", 0, 2), "a\xC7"); }
+TEST(MidTextTest, MaySplitACharacter) {
+    EXPECT_EQ(MidText("a\xC7\xD1", 0, 2), "a\xC7");
+}
 
 TEST(MidTextTest, RangeBeyondIntMaxIsAnInvalidArgument) {
     EXPECT_THROW(MidText("abc", INT_MAX, 1), InvalidArgumentFailure);
@@ -96,26 +97,24 @@ TEST_P(CompareTextTest, OrdersByCharacters) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CompareTextTest,
-    testing::Values(
-        CompareCase{"Equal", "abc", "abc", 0},
-        CompareCase{"BothEmpty", "", "", 0},
-        CompareCase{"Greater", "abd", "abc", 1},
-        CompareCase{"Smaller", "abc", "abd", -1},
-        CompareCase{"ProperPrefixFirst", "ab", "abc", -1},
-        CompareCase{"LongerAfter", "abc", "ab", 1},
-        CompareCase{"BytesAreUnsigned", "\x7F", "\x01", 1},
-        CompareCase{"DatesEarlier", "2008-07-15", "2008-07-16", -1},
-        CompareCase{"DatesLater", "2008-07-16", "2008-06-30", 1},
-        CompareCase{"DatesYear", "2007-12-31", "2008-01-01", -1},
-        CompareCase{"DatesSame", "2008-07-16", "2008-07-16", 0},
-        // A lone lead byte counts as the end of its text.
-        CompareCase{"LoneLeadByteBelowZeroDigit", "\xB0", "0", -1},
-        CompareCase{"LoneLeadByteBelowNineDigit", "\xB0", "9", -1},
-        CompareCase{"LoneLeadByteEqualsEmpty", "\xB0", "", 0},
-        CompareCase{"TrailingLeadByteIgnored", "ab\xB0", "ab", 0},
-        CompareCase{"FfBelowTwoByteCharacter", "\xFF", "\xB0\xA1", -1},
-        CompareCase{"TwoByteCharacters", "\xB0\xA2", "\xB0\xA1", 1},
-        CompareCase{"TwoByteAboveAscii", "\xB0\xA1", "z", 1}),
+    testing::Values(CompareCase{"Equal", "abc", "abc", 0}, CompareCase{"BothEmpty", "", "", 0},
+                    CompareCase{"Greater", "abd", "abc", 1},
+                    CompareCase{"Smaller", "abc", "abd", -1},
+                    CompareCase{"ProperPrefixFirst", "ab", "abc", -1},
+                    CompareCase{"LongerAfter", "abc", "ab", 1},
+                    CompareCase{"BytesAreUnsigned", "\x7F", "\x01", 1},
+                    CompareCase{"DatesEarlier", "2008-07-15", "2008-07-16", -1},
+                    CompareCase{"DatesLater", "2008-07-16", "2008-06-30", 1},
+                    CompareCase{"DatesYear", "2007-12-31", "2008-01-01", -1},
+                    CompareCase{"DatesSame", "2008-07-16", "2008-07-16", 0},
+                    // A lone lead byte counts as the end of its text.
+                    CompareCase{"LoneLeadByteBelowZeroDigit", "\xB0", "0", -1},
+                    CompareCase{"LoneLeadByteBelowNineDigit", "\xB0", "9", -1},
+                    CompareCase{"LoneLeadByteEqualsEmpty", "\xB0", "", 0},
+                    CompareCase{"TrailingLeadByteIgnored", "ab\xB0", "ab", 0},
+                    CompareCase{"FfBelowTwoByteCharacter", "\xFF", "\xB0\xA1", -1},
+                    CompareCase{"TwoByteCharacters", "\xB0\xA2", "\xB0\xA1", 1},
+                    CompareCase{"TwoByteAboveAscii", "\xB0\xA1", "z", 1}),
     [](const testing::TestParamInfo<CompareCase>& info) { return std::string(info.param.name); });
 
 struct ReplaceCase {
@@ -138,16 +137,15 @@ TEST_P(ReplaceAllTest, ReplacesLeftToRightWithoutRescanning) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReplaceAllTest,
-    testing::Values(
-        ReplaceCase{"Simple", "a<P>b<P>", "<P>", "<br>", "a<br>b<br>", 2},
-        ReplaceCase{"NoOverlap", "aaa", "aa", "x", "xa", 1},
-        ReplaceCase{"DeletionIsNotRescanned", "aabb", "ab", "", "ab", 1},
-        ReplaceCase{"InsertionIsNotRescanned", "ab", "a", "aa", "aab", 1},
-        ReplaceCase{"EmptyFromChangesNothing", "abc", "", "x", "abc", 0},
-        ReplaceCase{"NoMatch", "abc", "d", "x", "abc", 0},
-        ReplaceCase{"Everything", "abab", "ab", "", "", 2},
-        ReplaceCase{"SecondByteIsSkipped", "\xB0<a<", "<", "", "\xB0<a", 1},
-        ReplaceCase{"KoreanText", "\xC7\xD1 \xC7\xD1", "\xC7\xD1", "x", "x x", 2}),
+    testing::Values(ReplaceCase{"Simple", "a<P>b<P>", "<P>", "<br>", "a<br>b<br>", 2},
+                    ReplaceCase{"NoOverlap", "aaa", "aa", "x", "xa", 1},
+                    ReplaceCase{"DeletionIsNotRescanned", "aabb", "ab", "", "ab", 1},
+                    ReplaceCase{"InsertionIsNotRescanned", "ab", "a", "aa", "aab", 1},
+                    ReplaceCase{"EmptyFromChangesNothing", "abc", "", "x", "abc", 0},
+                    ReplaceCase{"NoMatch", "abc", "d", "x", "abc", 0},
+                    ReplaceCase{"Everything", "abab", "ab", "", "", 2},
+                    ReplaceCase{"SecondByteIsSkipped", "\xB0<a<", "<", "", "\xB0<a", 1},
+                    ReplaceCase{"KoreanText", "\xC7\xD1 \xC7\xD1", "\xC7\xD1", "x", "x x", 2}),
     [](const testing::TestParamInfo<ReplaceCase>& info) { return std::string(info.param.name); });
 
 struct RemoveCase {
@@ -178,7 +176,8 @@ INSTANTIATE_TEST_SUITE_P(
         RemoveCase{"OnlyExactAnchorPrefix", "<a name=x><a href=y>t</a>", "<a href",
                    "<a name=x>t</a>"},
         RemoveCase{"UpperCaseTableStays", "<TABLE>x<table>", "<table", "<TABLE>x"},
-        RemoveCase{"ScriptTextStays", "<script>fontSet();</script>", "<script", "fontSet();</script>"},
+        RemoveCase{"ScriptTextStays", "<script>fontSet();</script>", "<script",
+                   "fontSet();</script>"},
         RemoveCase{"QuotedGreaterThanEndsTheTag", "<td title=\"a>b\">x", "<td", "b\">x"},
         RemoveCase{"UnclosedOccurrenceStays", "<tr>a<tr", "<tr", "a<tr"},
         RemoveCase{"UnclosedFirstOccurrenceStopsAll", "<tr <tr", "<tr", "<tr <tr"},
