@@ -1,0 +1,141 @@
+#include "win/dialog.h"
+
+#include <commctrl.h>
+
+#include <exception>
+#include <new>
+
+#include "win/failure_box.h"
+#include "win/paint_dc.h"
+
+namespace {
+
+// Windows has no built-in date picker class until asked for one, and a
+// template may hold one.
+void RegisterTemplateControlClasses() {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_DATE_CLASSES};
+    ::InitCommonControlsEx(&classes);
+}
+
+// An ownerless dialog that its template put at 0, 0 and that nobody moved while
+// it initialised would open in the screen's corner: centre it on its monitor.
+void CentreWhenUnplaced(HWND dialog, const RECT& before) {
+    RECT now;
+    ::GetWindowRect(dialog, &now);
+    const LONG style = ::GetWindowLongA(dialog, GWL_STYLE);
+    if (now.left != before.left || now.top != before.top || now.left != 0 || now.top != 0 ||
+        (style & (DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN)) != 0 ||
+        ::GetWindow(dialog, GW_OWNER) != nullptr) {
+        return;
+    }
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoA(::MonitorFromWindow(dialog, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    const LONG width = now.right - now.left;
+    const LONG height = now.bottom - now.top;
+    ::SetWindowPos(dialog, nullptr, work.left + (work.right - work.left - width) / 2,
+                   work.top + (work.bottom - work.top - height) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
+    control.Attach(::GetDlgItem(pDX->m_dialog.m_hWnd, id));
+}
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}
+
+INT_PTR CDialog::DoModal() {
+    RegisterTemplateControlClasses();
+    const INT_PTR result =
+        ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId),
+                          m_parent != nullptr ? m_parent->m_hWnd : nullptr, DialogProc,
+                          reinterpret_cast<LPARAM>(this));
+    m_hWnd = nullptr;
+    return result;
+}
+
+BOOL CDialog::OnInitDialog() {
+    CDataExchange exchange(*this);
+    DoDataExchange(&exchange);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+bool CDialog::OnCommand(int id, int code) {
+    if (code != BN_CLICKED) {
+        return false;
+    }
+    if (id == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+// What Windows' own painting of a dialog amounts to: the background, drawn
+// while the paint begins, and nothing more.
+void CDialog::OnPaint() {
+    CPaintDC paint(m_hWnd);
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* dialog = reinterpret_cast<CDialog*>(lParam);
+        ::SetWindowLongPtrA(window, DWLP_USER, lParam);
+        dialog->m_hWnd = window;
+        return dialog->InitDialog();
+    }
+    auto* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
+    return dialog != nullptr ? dialog->HandleMessage(message, wParam) : FALSE;
+}
+
+INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam) {
+    switch (message) {
+        case WM_COMMAND:
+            return GuardedCommand(LOWORD(wParam), HIWORD(wParam));
+        case WM_PAINT:
+            OnPaint();
+            return TRUE;
+        case WM_QUERYDRAGICON:
+            return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
+        default:
+            return FALSE;
+    }
+}
+
+BOOL CDialog::InitDialog() {
+    RECT before;
+    ::GetWindowRect(m_hWnd, &before);
+    const BOOL focusFirstTabStop = OnInitDialog();
+    CentreWhenUnplaced(m_hWnd, before);
+    return focusFirstTabStop;
+}
+
+// A failure ends the handler, not the dialog: it is reported and the dialog
+// goes back to waiting for input.
+bool CDialog::GuardedCommand(int id, int code) {
+    try {
+        return OnCommand(id, code);
+    } catch (const std::bad_alloc& failure) {
+        ShowMemoryFailure(m_hWnd, failure);
+    } catch (const std::exception& failure) {
+        ShowFailure(m_hWnd, failure);
+    }
+    return true;
+}
