@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <string>
+#include <utility>
 
 #include "engine/clip_file.h"
 #include "engine/failure.h"
@@ -58,7 +59,7 @@ FileCause CauseOf(int error) {
 // unless it has been renamed into place.
 class TemporaryFile {
   public:
-    TemporaryFile(const std::string& target, const PageText& clipPath) : m_clipPath(clipPath) {
+    TemporaryFile(const std::string& target, PageText clipPath) : m_clipPath(std::move(clipPath)) {
         const auto slash = target.rfind('/');
         m_path = target.substr(0, slash == std::string::npos ? 0 : slash + 1) + ".wendrel-XXXXXX";
         m_fd = mkstemp(m_path.data());

@@ -106,7 +106,7 @@ PageText RegistrationDate(const PageText& page) {
     const int dateStart = FindText(page, kLabelElementEnd, label) + 1;
     const int dateEnd = FindText(page, kDateEnd, dateStart);
     if (dateEnd - dateStart != kDateLength) {
-        return PageText();
+        return {};
     }
     return MidText(page, dateStart, kDateLength);
 }

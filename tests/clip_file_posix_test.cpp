@@ -33,7 +33,7 @@ class PosixClipFileTest : public ::testing::Test {
 
     static std::string Read(const fs::path& path) {
         std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        return {std::istreambuf_iterator<char>(in), {}};
     }
     static void Put(const fs::path& path, const std::string& bytes) {
         std::ofstream(path, std::ios::binary) << bytes;
