@@ -1,32 +1,21 @@
 #include "engine/clean_up.h"
 
+#include <iterator>
+
+#include "engine/tag_scan.h"
+
 namespace wendrel {
 
-namespace {
-
-constexpr const char* kLayoutTagPrefixes[] = {
-    "<table", "</table>", "<tr",     "</tr>",     "<td",  "</td>",   "<script",  "</script>",
-    "<div",   "</div>",   "<IFRAME", "</IFRAME>", "<font", "</font>", "<a href", "</a>",
-};
-
-struct Replacement {
-    const char* from;
-    const char* to;
-};
-
-constexpr Replacement kMarkerReplacements[] = {
-    {"<!-- ##### news text - auto ST ##### -->", "<br><br>"},
-    {"// fontSet();", ""},
-    {"<P align=justify />", "<br>"},
-};
-
-}  // namespace
-
 void CleanUpClip(PageText& clip) {
-    for (const char* prefix : kLayoutTagPrefixes) {
-        RemoveTags(clip, prefix);
+    // All at once where that gives the bytes of the prefixes in turn: one walk
+    // instead of sixteen over a clip of many megabytes.
+    const TagPrefixes all(std::begin(kLayoutTagPrefixes), std::end(kLayoutTagPrefixes));
+    if (!RemoveTagsInOneScan(clip, all)) {
+        for (std::string_view prefix : kLayoutTagPrefixes) {
+            RemoveTags(clip, prefix);
+        }
     }
-    for (const Replacement& replacement : kMarkerReplacements) {
+    for (const MarkerReplacement& replacement : kMarkerReplacements) {
         ReplaceAll(clip, replacement.from, replacement.to);
     }
 }

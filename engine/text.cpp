@@ -1,22 +1,19 @@
 #include "engine/text.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 
+#include "engine/boundary_search.h"
 #include "engine/failure.h"
+#include "engine/tag_scan.h"
 
 namespace wendrel {
 
 namespace {
 
-int Length(std::string_view text) { return static_cast<int>(text.size()); }
-
-// Bytes taken by the character at position: a lead byte pairs with the byte
-// after it, unless it stands last.
-int CharWidth(std::string_view text, int position) {
-    const bool paired = IsLeadByte(static_cast<unsigned char>(text[position])) &&
-                        position + 1 < Length(text);
-    return paired ? 2 : 1;
+int Length(std::string_view text) {
+    return static_cast<int>(text.size());
 }
 
 // The value of the character at position, which then moves behind it; 0 at the
@@ -38,6 +35,38 @@ int TakeCharValue(std::string_view text, int& position) {
     return value;
 }
 
+// A shorter replacement is written behind the walk, over bytes it has passed:
+// nothing is allocated, so running out of memory cannot leave half a text.
+int ReplaceInPlace(PageText& text, std::string_view from, std::string_view to, int first) {
+    int count = 0;
+    int copied = 0;
+    auto kept = text.begin();
+    // Like the plain walk, boundaries are counted afresh right behind each match.
+    for (int match = first; match != -1; match = FindOnBoundary(text, from, copied, copied)) {
+        kept = std::copy(text.begin() + copied, text.begin() + match, kept);
+        kept = std::copy(to.begin(), to.end(), kept);
+        copied = match + Length(from);
+        ++count;
+    }
+    kept = std::copy(text.begin() + copied, text.end(), kept);
+    text.erase(kept, text.end());
+    return count;
+}
+
+int ReplaceIntoCopy(PageText& text, std::string_view from, std::string_view to, int first) {
+    PageText result;
+    int count = 0;
+    int copied = 0;
+    for (int match = first; match != -1; match = FindOnBoundary(text, from, copied, copied)) {
+        result.append(text, copied, match - copied).append(to);
+        copied = match + Length(from);
+        ++count;
+    }
+    result.append(text, copied);
+    text.swap(result);
+    return count;
+}
+
 }  // namespace
 
 int FindText(std::string_view text, std::string_view needle, int start) {
@@ -47,13 +76,7 @@ int FindText(std::string_view text, std::string_view needle, int start) {
     if (needle.empty()) {
         return start;
     }
-    const int lastCandidate = Length(text) - Length(needle);
-    for (int p = start; p <= lastCandidate; p += CharWidth(text, p)) {
-        if (text.compare(p, needle.size(), needle) == 0) {
-            return p;
-        }
-    }
-    return -1;
+    return FindOnBoundary(text, needle, start, start);
 }
 
 PageText MidText(std::string_view text, int start, int count) {
@@ -107,23 +130,20 @@ int ReplaceAll(PageText& text, std::string_view from, std::string_view to) {
     if (from.empty()) {
         return 0;
     }
-    PageText result;
-    int count = 0;
-    int copied = 0;
-    for (int p = FindText(text, from, 0); p != -1; p = FindText(text, from, p + Length(from))) {
-        result.append(text, copied, p - copied).append(to);
-        copied = p + Length(from);
-        ++count;
-    }
-    if (count == 0) {
+    const int first = FindOnBoundary(text, from, 0, 0);
+    if (first == -1) {
         return 0;
     }
-    result.append(text, copied);
-    text.swap(result);
-    return count;
+    if (to.size() <= from.size()) {
+        return ReplaceInPlace(text, from, to, first);
+    }
+    return ReplaceIntoCopy(text, from, to, first);
 }
 
 void RemoveTags(PageText& text, std::string_view prefix) {
+    if (RemoveTagsInOneScan(text, {prefix})) {
+        return;
+    }
     for (;;) {
         const int tagStart = FindText(text, prefix, 0);
         const int tagEnd = FindText(text, ">", tagStart);
