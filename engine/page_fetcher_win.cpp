@@ -5,6 +5,7 @@
 // clang-format on
 
 #include <climits>
+#include <initializer_list>
 #include <optional>
 #include <string>
 
