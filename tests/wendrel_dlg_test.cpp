@@ -1,0 +1,297 @@
+#include "shell/wendrel_dlg.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/clip_file.h"
+#include "engine/failure.h"
+#include "res/resource.h"
+#include "shell/save_folder.h"
+#include "tests/dialog_driver.h"
+#include "tests/fakes.h"
+#include "win/system_message.h"
+#include "win/win_app.h"
+
+namespace wendrel::testing {
+namespace {
+
+constexpr char kTitleMarker[] = "<!-- #####  news title ##### -->";
+// 메모리가 부족합니다.
+constexpr char kOutOfMemory[] =
+    "\xB8\xDE\xB8\xF0\xB8\xAE\xB0\xA1 \xBA\xCE\xC1\xB7\xC7\xD5\xB4\xCF\xB4\xD9.";
+// 내부 응용 프로그램 오류입니다.
+constexpr char kInternalError[] =
+    "\xB3\xBB\xBA\xCE \xC0\xC0\xBF\xEB \xC7\xC1\xB7\xCE\xB1\xD7\xB7\xA5 \xBF\xC0\xB7\xF9\xC0\xD4"
+    "\xB4\xCF\xB4\xD9.";
+
+// A site whose every request fails the way the test asks.
+class FailingSite : public PageFetcher {
+  public:
+    explicit FailingSite(std::function<void()> fail) : m_fail(std::move(fail)) {}
+    int ReadUrl(const PageText&, PageText&) override {
+        m_fail();
+        return 0;
+    }
+
+  private:
+    std::function<void()> m_fail;
+};
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Text(HWND dialog, int id) {
+    char text[1024] = "";
+    ::GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+void PickDate(HWND dialog, WORD year, WORD month, WORD day) {
+    SYSTEMTIME date{};
+    date.wYear = year;
+    date.wMonth = month;
+    date.wDay = day;
+    ::SendDlgItemMessageA(dialog, IDC_DATE, DTM_SETSYSTEMTIME, GDT_VALID,
+                          reinterpret_cast<LPARAM>(&date));
+}
+
+PageText CleanedArticle(int number, const PageText& title, const PageText& body) {
+    return "<b><br><hr><br>" + FakeSite::ArticleAddress(number) + "<br></b>" + kTitleMarker +
+           title + "<br><br>" + body;
+}
+
+class WendrelDlgTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        _putenv_s("WENDREL_SITE", kBase);
+        ::DeleteFileA(SettingsFilePath().c_str());
+        char temp[MAX_PATH] = "";
+        ::GetTempPathA(MAX_PATH, temp);
+        m_folder =
+            std::string(temp) + "wendrel_dlg_test_" + std::to_string(::GetCurrentProcessId());
+        ::CreateDirectoryA(m_folder.c_str(), nullptr);
+
+        site.SetNewest(3);
+        site.SetArticle(3, ArticlePage("2008-07-17", "T3", "B3"));
+        site.SetArticle(2, ArticlePage("2008-07-16", "T2", "B2"));
+        site.SetArticle(1, ArticlePage("2008-07-15", "T1", "B1"));
+    }
+    void TearDown() override {
+        ::DeleteFileA(ClipPath().c_str());
+        ::RemoveDirectoryA(m_folder.c_str());
+    }
+
+    // Puts the test's folder into the field and picks the date of the test site.
+    void PrepareRun(HWND dialog) {
+        ::SetDlgItemTextA(dialog, IDC_FOLDER, m_folder.c_str());
+        PickDate(dialog, 2008, 7, 16);
+    }
+    std::string ClipPath() const { return m_folder + "\\2008-07-16.html"; }
+
+    FakeSite site;
+    SystemClipFileWriter writer;
+    DialogDriver driver;
+    std::string m_folder;
+};
+
+TEST_F(WendrelDlgTest, OpensCentredWithCaptionFocusOnRunAndTheExecutablesFolder) {
+    CWendrelDlg dialog(site, writer);
+    std::string folder;
+    GetModuleFolder(folder);
+    SYSTEMTIME today;
+    ::GetLocalTime(&today);
+
+    const INT_PTR result = driver.Run(dialog, [&](HWND window) {
+        char caption[64] = "";
+        ::GetWindowTextA(window, caption, sizeof caption);
+        EXPECT_STREQ(caption, "Wendrel v0.1");
+        EXPECT_EQ(::GetFocus(), ::GetDlgItem(window, IDOK));
+        EXPECT_EQ(Text(window, IDC_FOLDER), folder);
+        EXPECT_EQ(folder.back(), '\\');
+        EXPECT_EQ(Text(window, IDC_STATUS), "");
+        SYSTEMTIME shown{};
+        ::SendDlgItemMessageA(window, IDC_DATE, DTM_GETSYSTEMTIME, 0,
+                              reinterpret_cast<LPARAM>(&shown));
+        EXPECT_EQ(std::make_tuple(shown.wYear, shown.wMonth, shown.wDay),
+                  std::make_tuple(today.wYear, today.wMonth, today.wDay));
+        EXPECT_NE(::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+        EXPECT_NE(::SendMessageA(window, WM_GETICON, ICON_BIG, 0), 0);
+
+        RECT frame;
+        ::GetWindowRect(window, &frame);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        ::GetMonitorInfoA(::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        EXPECT_NEAR(frame.left + frame.right, monitor.rcWork.left + monitor.rcWork.right, 1);
+        EXPECT_NEAR(frame.top + frame.bottom, monitor.rcWork.top + monitor.rcWork.bottom, 1);
+        Click(window, IDCANCEL);
+    });
+
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(WendrelDlgTest, RunWritesTheClipReportsItAndStaysOpenForASecondRun) {
+    CWendrelDlg dialog(site, writer);
+    std::string firstClip;
+    std::string firstStatus;
+
+    const INT_PTR result = driver.Run(dialog, [&](HWND window) {
+        PrepareRun(window);
+        Click(window, IDOK);
+        firstClip = FileBytes(ClipPath());
+        firstStatus = Text(window, IDC_STATUS);
+
+        site.SetArticle(3, ArticlePage("2008-07-17", "T3 again", "B3 again"));
+        Click(window, IDOK);
+        Click(window, IDCANCEL);
+    });
+
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(firstClip, CleanedArticle(3, "T3", "B3") + CleanedArticle(2, "T2", "B2"));
+    EXPECT_EQ(firstStatus, "Saved to " + ClipPath());
+    EXPECT_EQ(FileBytes(ClipPath()),
+              CleanedArticle(3, "T3 again", "B3 again") + CleanedArticle(2, "T2", "B2"));
+    EXPECT_TRUE(driver.boxes.empty());
+}
+
+TEST_F(WendrelDlgTest, MissingFolderShowsTheBadPathBoxAndLeavesTheDialogUsable) {
+    CWendrelDlg dialog(site, writer);
+    const std::string missing = m_folder + "\\missing";
+    std::string statusAfterFailure;
+
+    driver.Run(dialog, [&](HWND window) {
+        PrepareRun(window);
+        ::SetDlgItemTextA(window, IDC_FOLDER, missing.c_str());
+        Click(window, IDOK);
+        statusAfterFailure = Text(window, IDC_STATUS);
+
+        ::SetDlgItemTextA(window, IDC_FOLDER, m_folder.c_str());
+        Click(window, IDOK);
+        Click(window, IDCANCEL);
+    });
+
+    ASSERT_EQ(driver.boxes.size(), 1u);
+    EXPECT_EQ(driver.boxes[0].caption, AfxGetAppName());
+    EXPECT_EQ(driver.boxes[0].text,
+              FileFailureText(FileCause::badPath, missing + "\\2008-07-16.html"));
+    EXPECT_EQ(driver.boxes[0].icon, ::LoadIconA(nullptr, IDI_HAND));
+    EXPECT_FALSE(driver.boxes[0].topmost);
+    EXPECT_EQ(statusAfterFailure, "Reading...");
+    EXPECT_TRUE(Exists(ClipPath()));
+}
+
+TEST_F(WendrelDlgTest, MemoryFailureShowsASystemModalExclamationBox) {
+    FailingSite failing([] { throw std::bad_alloc(); });
+    CWendrelDlg dialog(failing, writer);
+
+    const INT_PTR result = driver.Run(dialog, [&](HWND window) {
+        PrepareRun(window);
+        Click(window, IDOK);
+        Click(window, IDCANCEL);
+    });
+
+    EXPECT_EQ(result, IDCANCEL);
+    ASSERT_EQ(driver.boxes.size(), 1u);
+    EXPECT_EQ(driver.boxes[0].text, kOutOfMemory);
+    EXPECT_EQ(driver.boxes[0].icon, ::LoadIconA(nullptr, IDI_EXCLAMATION));
+    EXPECT_TRUE(driver.boxes[0].topmost);
+    EXPECT_FALSE(Exists(ClipPath()));
+}
+
+TEST_F(WendrelDlgTest, InvalidArgumentShowsTheSystemsTextInAStopBox) {
+    FailingSite failing([] { throw InvalidArgumentFailure(); });
+    CWendrelDlg dialog(failing, writer);
+    const std::string systemText = SystemMessageText(InvalidArgumentFailure::kStatus);
+
+    driver.Run(dialog, [&](HWND window) {
+        PrepareRun(window);
+        Click(window, IDOK);
+        Click(window, IDCANCEL);
+    });
+
+    ASSERT_EQ(driver.boxes.size(), 1u);
+    EXPECT_EQ(driver.boxes[0].text, systemText.empty() ? kInternalError : systemText);
+    EXPECT_EQ(driver.boxes[0].icon, ::LoadIconA(nullptr, IDI_HAND));
+}
+
+// Quit, Escape and the close box all end the dialog; none writes the settings.
+TEST_F(WendrelDlgTest, QuitEscapeAndCloseEndTheDialogWithoutTouchingTheSettings) {
+    const std::vector<std::pair<const char*, std::function<void(HWND)>>> ways = {
+        {"Quit", [](HWND window) { Click(window, IDCANCEL); }},
+        {"Escape", [](HWND window) { PostKey(window, VK_ESCAPE); }},
+        {"close box", [](HWND window) { ::PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    for (const auto& [name, end] : ways) {
+        CWendrelDlg dialog(site, writer);
+        EXPECT_EQ(driver.Run(dialog, end), IDCANCEL) << name;
+        EXPECT_FALSE(Exists(SettingsFilePath())) << name;
+    }
+}
+
+TEST_F(WendrelDlgTest, EnterInTheFolderFieldStartsARun) {
+    CWendrelDlg dialog(site, writer);
+
+    driver.Run(dialog, [&](HWND window) {
+        PrepareRun(window);
+        ::SetFocus(::GetDlgItem(window, IDC_FOLDER));
+        PostKey(window, VK_RETURN);
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+
+    EXPECT_TRUE(Exists(ClipPath()));
+}
+
+// The picker opens on the field's folder; accepting it shows the folder's path
+// without its trailing backslash and remembers it for the next start.
+TEST_F(WendrelDlgTest, BrowseShowsAndRemembersTheAcceptedFolder) {
+    CWendrelDlg dialog(site, writer);
+    std::string shown;
+
+    driver.Run(dialog, [&](HWND window) {
+        ::SetDlgItemTextA(window, IDC_FOLDER, (m_folder + "\\").c_str());
+        Click(window, IDC_BROWSE);
+        shown = Text(window, IDC_FOLDER);
+        Click(window, IDCANCEL);
+    });
+    const std::string remembered = LoadSaveFolder(SettingsFilePath());
+    ::DeleteFileA(SettingsFilePath().c_str());
+
+    ASSERT_EQ(driver.boxes.size(), 1u);
+    EXPECT_EQ(shown, m_folder);
+    EXPECT_EQ(remembered, m_folder);
+}
+
+TEST_F(WendrelDlgTest, CancelledBrowseChangesNothing) {
+    CWendrelDlg dialog(site, writer);
+    driver.answer = IDCANCEL;
+    std::string shown;
+
+    driver.Run(dialog, [&](HWND window) {
+        ::SetDlgItemTextA(window, IDC_FOLDER, m_folder.c_str());
+        Click(window, IDC_BROWSE);
+        shown = Text(window, IDC_FOLDER);
+        Click(window, IDCANCEL);
+    });
+
+    ASSERT_EQ(driver.boxes.size(), 1u);
+    EXPECT_EQ(shown, m_folder);
+    EXPECT_FALSE(Exists(SettingsFilePath()));
+}
+
+}  // namespace
+}  // namespace wendrel::testing
