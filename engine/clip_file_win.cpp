@@ -137,7 +137,7 @@ std::string FolderOf(const PageText& clipPath) {
 // A file beside the clip file that takes the bytes first; it is deleted unless
 // it has been moved into the clip file's place.
 class TemporaryFile {
-public:
+  public:
     explicit TemporaryFile(const PageText& clipPath) : m_clipPath(clipPath) {
         char name[MAX_PATH];
         if (GetTempFileNameA(FolderOf(clipPath).c_str(), "wdl", 0, name) == 0) {
@@ -193,7 +193,7 @@ public:
         m_moved = true;
     }
 
-private:
+  private:
     PageText m_clipPath;
     std::string m_path;
     HANDLE m_file = INVALID_HANDLE_VALUE;

@@ -8,7 +8,7 @@
 namespace wendrel {
 
 class PageFetcher {
-public:
+  public:
     virtual ~PageFetcher() = default;
 
     // Replaces page with the body found at address, cut at its first NUL; a
@@ -22,7 +22,7 @@ public:
 // timeOut, and at most kMaxRedirects redirects are followed, so that no site
 // can hold a run for ever. What arrived before a time-out is kept.
 class InternetPageFetcher final : public PageFetcher {
-public:
+  public:
     static constexpr std::chrono::milliseconds kDefaultTimeOut{30000};
     static constexpr int kMaxRedirects = 10;
 
@@ -30,7 +30,7 @@ public:
 
     int ReadUrl(const PageText& address, PageText& page) override;
 
-private:
+  private:
     std::chrono::milliseconds m_timeOut;
 };
 #endif

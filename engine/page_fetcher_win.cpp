@@ -22,7 +22,7 @@ constexpr DWORD kReadSize = 1024;
 constexpr std::size_t kMaxBodyBytes = INT_MAX;
 
 class InternetHandle {
-public:
+  public:
     explicit InternetHandle(HINTERNET handle) : m_handle(handle) {}
     ~InternetHandle() {
         if (m_handle != nullptr) {
@@ -35,7 +35,7 @@ public:
     HINTERNET Get() const { return m_handle; }
     explicit operator bool() const { return m_handle != nullptr; }
 
-private:
+  private:
     HINTERNET m_handle;
 };
 
@@ -134,7 +134,7 @@ std::string ReadBody(HINTERNET request) {
 // One fetch that answers for itself: the connection and request handles are
 // closed when it ends.
 class Exchange {
-public:
+  public:
     Exchange(HINTERNET root, const Target& target, std::chrono::milliseconds timeOut)
         : m_connection(InternetConnectA(root, target.host.c_str(), target.port, nullptr, nullptr,
                                         INTERNET_SERVICE_HTTP, 0, 0)),
@@ -147,7 +147,7 @@ public:
     bool Send() { return m_request && HttpSendRequestA(m_request.Get(), nullptr, 0, nullptr, 0); }
     HINTERNET Request() const { return m_request.Get(); }
 
-private:
+  private:
     HINTERNET OpenRequest(const Target& target) const {
         if (!m_connection) {
             return nullptr;

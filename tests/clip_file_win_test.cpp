@@ -55,7 +55,7 @@ std::string FailureText(const PageText& path, const std::string& bytes) {
 }
 
 class WindowsClipFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char name[MAX_PATH];
         char temp[MAX_PATH];

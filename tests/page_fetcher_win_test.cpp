@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <sstream>
 #include <string>
@@ -29,7 +30,7 @@ PageText Pattern(int length) {
 }
 
 class InternetPageFetcherTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_FALSE(site.empty()) << "the test site is not running (CTest starts it)";
     }
@@ -134,10 +135,10 @@ TEST_F(InternetPageFetcherTest, RedirectLoopEndsAfterTenRedirectsWithAnEmptyPage
 
     EXPECT_EQ(fetch.result, 0);
     EXPECT_EQ(fetch.page, "");
-    int requests = 0;
-    for (const std::string& line : Seen(Tag())) {
-        requests += line.rfind("GET /loop?", 0) == 0;
-    }
+    const std::vector<std::string> seen = Seen(Tag());
+    const auto requests = std::count_if(seen.begin(), seen.end(), [](const std::string& line) {
+        return line.rfind("GET /loop?", 0) == 0;
+    });
     EXPECT_EQ(requests, 1 + InternetPageFetcher::kMaxRedirects);
 }
 

@@ -132,23 +132,21 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
         self.wfile.write(b"0\r\n\r\n")
 
-    def cut_short(self, url):
-        """Declares 4096 bytes, sends 2048 and closes."""
+    def send_part(self, count):
+        """Declares a body of 4096 bytes and sends only the first count."""
         self.send_response(200)
         self.send_header("Content-Length", "4096")
         self.end_headers()
-        self.wfile.write(pattern(2048))
+        self.wfile.write(pattern(count))
         self.wfile.flush()
+
+    def cut_short(self, url):
+        self.send_part(2048)
         self.close_connection = True
 
     def reset_after(self, url):
-        """Declares 4096 bytes, sends the count in the query and resets."""
-        sent = int(urllib.parse.parse_qs(url.query).get("after", ["0"])[0])
-        self.send_response(200)
-        self.send_header("Content-Length", "4096")
-        self.end_headers()
-        self.wfile.write(pattern(sent))
-        self.wfile.flush()
+        """Sends as many bytes of the body as the query's "after" says, then resets."""
+        self.send_part(int(urllib.parse.parse_qs(url.query).get("after", ["0"])[0]))
         # Lets the client take what was sent before the reset discards it.
         time.sleep(0.5)
         self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
@@ -164,12 +162,7 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         self.hold()
 
     def stall(self, url):
-        """Declares 4096 bytes, sends 1500 and then nothing."""
-        self.send_response(200)
-        self.send_header("Content-Length", "4096")
-        self.end_headers()
-        self.wfile.write(pattern(1500))
-        self.wfile.flush()
+        self.send_part(1500)
         self.hold()
 
     def hold(self):
