@@ -22,9 +22,11 @@ struct Deletion {
 };
 
 // Whether some prefix starts again inside other, from its second byte on, even
-// running past other's end: two occurrences could then overlap.
+// running past other's end: two occurrences could then overlap. All prefixes
+// begin with other's first byte, so only its later copies are tried.
 bool StartsInside(std::string_view other, const TagPrefixes& prefixes) {
-    for (std::size_t offset = 1; offset < other.size(); ++offset) {
+    for (auto offset = other.find(other.front(), 1); offset != std::string_view::npos;
+         offset = other.find(other.front(), offset + 1)) {
         const std::string_view rest = other.substr(offset);
         for (std::string_view prefix : prefixes) {
             const std::size_t length = std::min(rest.size(), prefix.size());
@@ -36,17 +38,25 @@ bool StartsInside(std::string_view other, const TagPrefixes& prefixes) {
     return false;
 }
 
-// Every occurrence must begin with a byte the walk can jump to, stand apart
-// from the others, and its tag end at a ">" after the prefix, never inside it.
+bool HasTagEndBeforeLast(std::string_view prefix) {
+    return prefix.substr(0, prefix.size() - 1).find('>') != std::string_view::npos;
+}
+
+// Every occurrence must begin with the byte the walk jumps to, stand apart from
+// the others, and its tag end at a ">" after the prefix, never inside it.
 bool SuitOneScan(const TagPrefixes& prefixes) {
-    for (std::string_view prefix : prefixes) {
-        if (prefix.empty() || prefix.front() != prefixes.front().front() ||
-            prefix.substr(0, prefix.size() - 1).find('>') != std::string_view::npos ||
-            StartsInside(prefix, prefixes)) {
-            return false;
-        }
+    if (prefixes.empty()) {
+        return false;
     }
-    return !prefixes.empty();
+    const auto unsuitable = [&](std::string_view prefix) {
+        return prefix.empty() || prefix.front() != prefixes.front().front() ||
+               HasTagEndBeforeLast(prefix);
+    };
+    if (std::any_of(prefixes.begin(), prefixes.end(), unsuitable)) {
+        return false;
+    }
+    return std::none_of(prefixes.begin(), prefixes.end(),
+                        [&](std::string_view prefix) { return StartsInside(prefix, prefixes); });
 }
 
 bool AnyStartsAt(std::string_view text, const TagPrefixes& prefixes, int position) {
