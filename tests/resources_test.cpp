@@ -1,5 +1,4 @@
 // The program's resources as Windows reads them from the module.
-#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <windows.h>
 
