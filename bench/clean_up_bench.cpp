@@ -1,0 +1,93 @@
+// The clean-up's time by clip size, the plain passes' time for comparison, and
+// the clean-up's peak memory over the clip.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "bench/clip_generator.h"
+#include "bench/heap_peak.h"
+#include "engine/clean_up.h"
+#include "tests/reference_clean_up.h"
+
+namespace wendrel {
+namespace {
+
+constexpr double kMegabyte = 1024.0 * 1024.0;
+
+const PageText& Clip(int articles) {
+    static std::map<int, PageText> clips;
+    auto found = clips.find(articles);
+    if (found == clips.end()) {
+        found = clips.emplace(articles, GenerateClip(articles)).first;
+    }
+    return found->second;
+}
+
+void CountClip(benchmark::State& state, const PageText& clip) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * clip.size()));
+    state.counters["clip_MB"] = static_cast<double>(clip.size()) / kMegabyte;
+}
+
+void BM_CleanUp(benchmark::State& state) {
+    const PageText& clip = Clip(static_cast<int>(state.range(0)));
+    PageText cleaned;
+    for (auto _ : state) {
+        state.PauseTiming();
+        cleaned = clip;
+        state.ResumeTiming();
+        CleanUpClip(cleaned);
+    }
+    CountClip(state, clip);
+    cleaned = clip;
+    const HeapPeak peak;
+    CleanUpClip(cleaned);
+    state.counters["peak_MB"] = static_cast<double>(clip.size() + peak.Growth()) / kMegabyte;
+}
+
+// The plain passes, once each: at 200 articles they take many seconds.
+void BM_CleanUpLiteral(benchmark::State& state) {
+    const PageText& clip = Clip(static_cast<int>(state.range(0)));
+    PageText cleaned;
+    for (auto _ : state) {
+        state.PauseTiming();
+        cleaned = clip;
+        state.ResumeTiming();
+        reference::CleanUpClip(cleaned);
+    }
+    CountClip(state, clip);
+    PageText fast = clip;
+    CleanUpClip(fast);
+    if (fast != cleaned) {
+        state.SkipWithError("the clean-up differs from the plain passes");
+    }
+}
+
+double Fastest(const std::vector<double>& times) {
+    return *std::min_element(times.begin(), times.end());
+}
+
+BENCHMARK(BM_CleanUp)
+    ->Arg(100)
+    ->Arg(200)
+    ->Arg(400)
+    ->Arg(800)
+    ->Arg(1600)
+    ->Arg(3200)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ComputeStatistics("min", Fastest)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_CleanUpLiteral)
+    ->Arg(50)
+    ->Arg(100)
+    ->Arg(200)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+}  // namespace
+}  // namespace wendrel
+
+BENCHMARK_MAIN();
