@@ -82,13 +82,21 @@ LRESULT CALLBACK DialogDriver::WatchActivation(int code, WPARAM wParam, LPARAM l
 
 void CALLBACK DialogDriver::AnswerBoxes(HWND, UINT, UINT_PTR timer, DWORD) {
     ::KillTimer(nullptr, timer);
+    std::vector<HWND> waiting;
     for (HWND box : current->m_openBoxes) {
+        if (!current->isReady(box)) {
+            waiting.push_back(box);
+            continue;
+        }
         current->boxes.push_back(
             CapturedBox{WindowText(box), WindowText(::GetDlgItem(box, kMessageBoxTextId)),
                         BoxIcon(box), (::GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0});
         ::PostMessageA(box, WM_COMMAND, current->answer, 0);
     }
-    current->m_openBoxes.clear();
+    current->m_openBoxes = waiting;
+    if (!waiting.empty()) {
+        ::SetTimer(nullptr, 0, 10, AnswerBoxes);
+    }
 }
 
 void Click(HWND dialog, int id) {

@@ -37,8 +37,10 @@ class DialogDriver {
     INT_PTR Run(CDialog& dialog, const std::function<void(HWND)>& whileOpen);
 
     std::vector<CapturedBox> boxes;
-    // The button that answers each box (the folder picker is one, too).
+    // The button that answers each box (the folder picker is one, too), once
+    // isReady says the box has settled.
     int answer = IDOK;
+    std::function<bool(HWND)> isReady = [](HWND) { return true; };
 
   private:
     static void CALLBACK Start(HWND, UINT, UINT_PTR timer, DWORD);

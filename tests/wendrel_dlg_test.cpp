@@ -256,11 +256,39 @@ TEST_F(WendrelDlgTest, EnterInTheFolderFieldStartsARun) {
     EXPECT_TRUE(Exists(ClipPath()));
 }
 
+// The text of the item selected in the folder picker's tree.
+std::string SelectedFolderName(HWND picker) {
+    HWND tree = nullptr;
+    ::EnumChildWindows(
+        picker,
+        [](HWND child, LPARAM found) {
+            char name[32] = "";
+            ::GetClassNameA(child, name, sizeof name);
+            if (std::string(name) != WC_TREEVIEWA) {
+                return TRUE;
+            }
+            *reinterpret_cast<HWND*>(found) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&tree));
+    char text[MAX_PATH] = "";
+    TVITEMA item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = TreeView_GetSelection(tree);
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
 // The picker opens on the field's folder; accepting it shows the folder's path
 // without its trailing backslash and remembers it for the next start.
 TEST_F(WendrelDlgTest, BrowseShowsAndRemembersTheAcceptedFolder) {
     CWendrelDlg dialog(site, writer);
     std::string shown;
+    // The picker walks its tree down to the folder after it opens.
+    const std::string folderName = m_folder.substr(m_folder.rfind('\\') + 1);
+    driver.isReady = [&](HWND picker) { return SelectedFolderName(picker) == folderName; };
 
     driver.Run(dialog, [&](HWND window) {
         ::SetDlgItemTextA(window, IDC_FOLDER, (m_folder + "\\").c_str());
