@@ -12,7 +12,7 @@ struct CalendarDate {
 };
 
 class ClipDialog {
-public:
+  public:
     virtual ~ClipDialog() = default;
 
     virtual CalendarDate SinceDate() = 0;

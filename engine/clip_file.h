@@ -8,7 +8,7 @@
 namespace wendrel {
 
 class ClipFileWriter {
-public:
+  public:
     virtual ~ClipFileWriter() = default;
 
     // Whether folder, written with "\" separators, names an existing folder.
@@ -22,7 +22,7 @@ public:
 
 // Writes through the operating system; one implementation per platform.
 class SystemClipFileWriter final : public ClipFileWriter {
-public:
+  public:
     bool IsFolder(const PageText& folder) override;
     void Write(const PageText& path, std::string_view bytes) override;
 };

@@ -27,13 +27,13 @@ enum class FileCause {
 };
 
 class FileFailure : public std::runtime_error {
-public:
+  public:
     FileFailure(FileCause cause, const std::string& path);
 
     FileCause Cause() const { return m_cause; }
     const std::string& Path() const { return m_path; }
 
-private:
+  private:
     FileCause m_cause;
     std::string m_path;
 };
@@ -42,13 +42,13 @@ private:
 std::string FileFailureText(FileCause cause, const std::string& path);
 
 class MemoryFailure : public std::bad_alloc {
-public:
+  public:
     const char* what() const noexcept override;
 };
 
 // An argument outside what an operation accepts (status 0x80070057).
 class InvalidArgumentFailure : public std::invalid_argument {
-public:
+  public:
     static constexpr unsigned long kStatus = 0x80070057UL;
     InvalidArgumentFailure();
 };

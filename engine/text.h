@@ -14,7 +14,9 @@ namespace wendrel {
 using PageText = std::string;
 
 // Lead bytes of code page 949: such a byte and the byte after it form one character.
-constexpr bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+constexpr bool IsLeadByte(unsigned char byte) {
+    return byte >= 0x81 && byte <= 0xFE;
+}
 
 // Position of the first occurrence of needle at or after start that begins on a
 // character boundary (the walk counts boundaries from start), or -1. Also -1

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/clean_up.h"
 #include "engine/clip_run.h"
 #include "engine/text.h"
 #include "tests/fakes.h"
 #include "tests/fuzz/fuzz_input.h"
+#include "tests/reference_walk.h"
 
 namespace wendrel::fuzzing {
 namespace {
@@ -67,57 +67,6 @@ class FuzzSite : public PageFetcher {
     std::vector<std::string> m_pieces;
 };
 
-bool IsDigitText(const PageText& oneByte) {
-    return !oneByte.empty() && CompareText(oneByte, "0") >= 0 && CompareText(oneByte, "9") <= 0;
-}
-
-// The newest article number read literally, one byte at a time; 0 for none.
-int ReferenceNewest(const PageText& list) {
-    const int length = static_cast<int>(list.size());
-    const int link = FindText(list, PageText(kBase) + "/arti", 0);
-    if (link == -1) {
-        return 0;
-    }
-    int d = link + static_cast<int>(sizeof kBase) - 1;
-    while (d < length && !IsDigitText(MidText(list, d, 1))) {
-        ++d;
-    }
-    int e = d + 1;
-    while (e < length && CompareText(MidText(list, e, 1), ".") != 0) {
-        ++e;
-    }
-    if (d >= length || e >= length) {
-        return 0;
-    }
-    const long value = std::strtol(MidText(list, d, e - d).c_str(), nullptr, 10);
-    return static_cast<int>(std::min<long>(value, INT_MAX));
-}
-
-// What the walk collects, step by step as the site's rules read.
-PageText ReferenceWalk(const FuzzSite& site, int newest) {
-    PageText collected;
-    int undated = 0;
-    for (int n = newest; n >= 1; --n) {
-        const PageText page = site.PageForNumber(n);
-        const int m = FindText(page, testing::kDateLabel, 0);
-        const int t = FindText(page, ">", m) + 1;
-        const int u = FindText(page, " ", t);
-        const bool dated = u - t == 10;
-        if (dated && CompareText(kSince, MidText(page, t, 10)) > 0) {
-            break;
-        }
-        const int w = FindText(page, "<!-- #####  news title ##### -->", 0);
-        const int a = FindText(page, "<!-- ##### news text - auto END ##### -->", 0);
-        collected += "<b><br><hr><br>" + ArticleAddress(n) + "<br></b>" + MidText(page, w, a - w);
-        undated = dated ? 0 : undated + 1;
-        if (undated == kMaxPagesWithoutDate) {
-            break;
-        }
-    }
-    CleanUpClip(collected);
-    return collected;
-}
-
 }  // namespace
 }  // namespace wendrel::fuzzing
 
@@ -131,12 +80,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     RunClip(dialog, site, disk, kBase);
 
-    const int newest = ReferenceNewest(site.ListPage());
+    const int newest = reference::NewestArticle(site.ListPage(), kBase);
     if (newest < 1) {
         Check(site.newestAsked == 0 && disk.files.empty());
         return 0;
     }
     Check(site.newestAsked == newest);
-    Check(disk.files.at("C:\\Clips\\2008-07-16.html") == ReferenceWalk(site, newest));
+    const PageText expected = reference::ClipOfWalk(
+        kBase, newest, kSince, [&site](int number) { return site.PageForNumber(number); });
+    Check(disk.files.at("C:\\Clips\\2008-07-16.html") == expected);
     return 0;
 }

@@ -32,6 +32,9 @@ def main() -> None:
     write("text", "lead_bytes", text_seed(1, 3, b"\xb0<tr><t<tr>r>\xff<tr", b"<tr", b"<br>"))
     write("text", "closers", text_seed(4, -1, b"</table>x</ta</table>ble>", b"</table>", b"x"))
     write("text", "korean", text_seed(2, 2, "기사등록 2008-07-16 ".encode("cp949"), LABEL, b""))
+    write("clean_up", "article", b"<tr\x01" + article(b"2008-07-16", "본문"))
+    write("clean_up", "joins", b"<a href\x01<t<tr>r><a <a href=x>href=y></a>\xb0<td>\xff<td x=<td>>")
+    write("clean_up", "unclosed", b"</td>\x01<div><div class=a</div></td")
     sep = b"\n#page#\n"
     listing = b"<a href=\"http://s/arti/news/5.html\">top</a>"
     write("clip_run", "walk", sep.join([listing, article(b"2008-07-18", "다섯"), article(b"2008-07-17", "넷"),
