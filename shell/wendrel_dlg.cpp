@@ -49,7 +49,7 @@ void CWendrelDlg::OnOK() {
         wendrel::RunClip(*this, m_fetcher, m_writer, wendrel::SiteBase());
     } catch (const wendrel::InvalidArgumentFailure& failure) {
         // The system describes the status in the user's language when it can.
-        const std::string systemText = SystemMessageText(failure.kStatus);
+        const std::string systemText = SystemMessageText(wendrel::InvalidArgumentFailure::kStatus);
         throw std::runtime_error(systemText.empty() ? failure.what() : systemText);
     }
 }

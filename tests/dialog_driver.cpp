@@ -70,7 +70,7 @@ void CALLBACK DialogDriver::GiveUp(HWND, UINT, UINT_PTR timer, DWORD) {
 // A box is activated before it is filled in, and may be activated again:
 // each new one is read and answered from the modal loop it runs.
 LRESULT CALLBACK DialogDriver::WatchActivation(int code, WPARAM wParam, LPARAM lParam) {
-    const auto window = reinterpret_cast<HWND>(wParam);
+    auto* const window = reinterpret_cast<HWND>(wParam);
     if (code == HCBT_ACTIVATE && current->m_dialog != nullptr &&
         window != current->m_dialog->m_hWnd && IsDialogBox(window) &&
         current->m_seenBoxes.insert(window).second) {

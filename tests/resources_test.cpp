@@ -30,7 +30,7 @@ class TemplateReader {
             return u"#" + Digits(Read<std::uint16_t>());
         }
         std::u16string text;
-        for (char16_t c = Read<char16_t>(); c != 0; c = Read<char16_t>()) {
+        for (auto c = Read<char16_t>(); c != 0; c = Read<char16_t>()) {
             text += c;
         }
         return text;
@@ -174,7 +174,7 @@ TEST(ResourcesTest, IconGroupHolds48And32And16PixelImagesOf24Bits) {
 std::string VersionString(const std::vector<char>& record, const std::string& name) {
     char* value = nullptr;
     UINT length = 0;
-    const std::string key = "\\StringFileInfo\\041203b5\\" + name;
+    const std::string key = R"(\StringFileInfo\041203b5\)" + name;
     if (!::VerQueryValueA(record.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) {
         return "<missing>";
     }

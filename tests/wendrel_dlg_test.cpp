@@ -48,7 +48,7 @@ class FailingSite : public PageFetcher {
 
 std::string FileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 bool Exists(const std::string& path) {

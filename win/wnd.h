@@ -18,7 +18,7 @@ class CWnd {
     std::string GetWindowText() const;
     void SetWindowText(const std::string& text);
     // Paints now what is invalid, for code that keeps the thread busy.
-    void UpdateWindow() { ::UpdateWindow(m_hWnd); }
+    void UpdateWindow() const { ::UpdateWindow(m_hWnd); }
     LRESULT SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return ::SendMessageA(m_hWnd, message, wParam, lParam);
     }
