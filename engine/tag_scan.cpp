@@ -42,23 +42,6 @@ bool HasTagEndBeforeLast(std::string_view prefix) {
     return prefix.substr(0, prefix.size() - 1).find('>') != std::string_view::npos;
 }
 
-// Every occurrence must begin with the byte the walk jumps to, stand apart from
-// the others, and its tag end at a ">" after the prefix, never inside it.
-bool SuitOneScan(const TagPrefixes& prefixes) {
-    if (prefixes.empty()) {
-        return false;
-    }
-    const auto unsuitable = [&](std::string_view prefix) {
-        return prefix.empty() || prefix.front() != prefixes.front().front() ||
-               HasTagEndBeforeLast(prefix);
-    };
-    if (std::any_of(prefixes.begin(), prefixes.end(), unsuitable)) {
-        return false;
-    }
-    return std::none_of(prefixes.begin(), prefixes.end(),
-                        [&](std::string_view prefix) { return StartsInside(prefix, prefixes); });
-}
-
 bool AnyStartsAt(std::string_view text, const TagPrefixes& prefixes, int position) {
     return std::any_of(prefixes.begin(), prefixes.end(), [&](std::string_view prefix) {
         return text.compare(position, prefix.size(), prefix) == 0;
@@ -180,8 +163,23 @@ void Delete(PageText& text, const std::vector<Deletion>& deletions) {
 
 }  // namespace
 
+bool SuitsOneScan(const TagPrefixes& prefixes) {
+    if (prefixes.empty()) {
+        return false;
+    }
+    const auto unsuitable = [&](std::string_view prefix) {
+        return prefix.empty() || prefix.front() != prefixes.front().front() ||
+               HasTagEndBeforeLast(prefix);
+    };
+    if (std::any_of(prefixes.begin(), prefixes.end(), unsuitable)) {
+        return false;
+    }
+    return std::none_of(prefixes.begin(), prefixes.end(),
+                        [&](std::string_view prefix) { return StartsInside(prefix, prefixes); });
+}
+
 bool RemoveTagsInOneScan(PageText& text, const TagPrefixes& prefixes) {
-    if (!SuitOneScan(prefixes)) {
+    if (!SuitsOneScan(prefixes)) {
         return false;
     }
     std::vector<Deletion> deletions;

@@ -11,6 +11,11 @@ namespace wendrel {
 
 using TagPrefixes = std::vector<std::string_view>;
 
+// Whether every occurrence begins with the same byte, the walk's landmark, can
+// never overlap another, and has its tag end at a ">" after the prefix, never
+// inside it.
+bool SuitsOneScan(const TagPrefixes& prefixes);
+
 // Deletes every closed tag of the prefixes, up to the first occurrence without
 // a ">" after it, and returns true. Returns false, the text untouched, when the
 // prefixes in turn could give other bytes: a tag holds another occurrence, a

@@ -6,6 +6,7 @@
 
 #include "engine/boundary_search.h"
 #include "engine/failure.h"
+#include "engine/tag_replay.h"
 #include "engine/tag_scan.h"
 
 namespace wendrel {
@@ -141,7 +142,7 @@ int ReplaceAll(PageText& text, std::string_view from, std::string_view to) {
 }
 
 void RemoveTags(PageText& text, std::string_view prefix) {
-    if (RemoveTagsInOneScan(text, {prefix})) {
+    if (RemoveTagsInOneScan(text, {prefix}) || ReplayTagPasses(text, prefix)) {
         return;
     }
     for (;;) {

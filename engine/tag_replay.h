@@ -1,0 +1,18 @@
+// RemoveTags's passes replayed over an index of the tags, for texts where the
+// one walk declines: each pass touches the tags it deletes and those around
+// them instead of the whole text, so that one nested or joined tag in a long
+// clip costs no more than the tags themselves.
+#pragma once
+
+#include <string_view>
+
+#include "engine/text.h"
+
+namespace wendrel {
+
+// Gives the text exactly the bytes RemoveTags's passes would and returns true,
+// or returns false, the text untouched, for a prefix whose occurrences could
+// overlap or whose tags could end inside it.
+bool ReplayTagPasses(PageText& text, std::string_view prefix);
+
+}  // namespace wendrel
