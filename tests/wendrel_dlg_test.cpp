@@ -195,38 +195,39 @@ TEST_F(WendrelDlgTest, MissingFolderShowsTheBadPathBoxAndLeavesTheDialogUsable) 
     EXPECT_TRUE(Exists(ClipPath()));
 }
 
-TEST_F(WendrelDlgTest, MemoryFailureShowsASystemModalExclamationBox) {
-    FailingSite failing([] { throw std::bad_alloc(); });
-    CWendrelDlg dialog(failing, writer);
-
-    const INT_PTR result = driver.Run(dialog, [&](HWND window) {
-        PrepareRun(window);
-        Click(window, IDOK);
-        Click(window, IDCANCEL);
-    });
-
-    EXPECT_EQ(result, IDCANCEL);
-    ASSERT_EQ(driver.boxes.size(), 1u);
-    EXPECT_EQ(driver.boxes[0].text, kOutOfMemory);
-    EXPECT_EQ(driver.boxes[0].icon, ::LoadIconA(nullptr, IDI_EXCLAMATION));
-    EXPECT_TRUE(driver.boxes[0].topmost);
-    EXPECT_FALSE(Exists(ClipPath()));
-}
-
-TEST_F(WendrelDlgTest, InvalidArgumentShowsTheSystemsTextInAStopBox) {
-    FailingSite failing([] { throw InvalidArgumentFailure(); });
-    CWendrelDlg dialog(failing, writer);
+// Memory runs out: a system-modal exclamation box. An invalid argument: a stop
+// box with the system's own text for its status. The dialog stays usable.
+TEST_F(WendrelDlgTest, FailuresOfTheRunShowTheirOwnBoxes) {
     const std::string systemText = SystemMessageText(InvalidArgumentFailure::kStatus);
+    const struct {
+        const char* name;
+        std::function<void()> fail;
+        std::string text;
+        LPCSTR icon;
+        bool topmost;
+    } cases[] = {
+        {"memory", [] { throw std::bad_alloc(); }, kOutOfMemory, IDI_EXCLAMATION, true},
+        {"invalid argument", [] { throw InvalidArgumentFailure(); },
+         systemText.empty() ? kInternalError : systemText, IDI_HAND, false},
+    };
+    for (const auto& c : cases) {
+        FailingSite failing(c.fail);
+        CWendrelDlg dialog(failing, writer);
+        driver.boxes.clear();
 
-    driver.Run(dialog, [&](HWND window) {
-        PrepareRun(window);
-        Click(window, IDOK);
-        Click(window, IDCANCEL);
-    });
+        const INT_PTR result = driver.Run(dialog, [&](HWND window) {
+            PrepareRun(window);
+            Click(window, IDOK);
+            Click(window, IDCANCEL);
+        });
 
-    ASSERT_EQ(driver.boxes.size(), 1u);
-    EXPECT_EQ(driver.boxes[0].text, systemText.empty() ? kInternalError : systemText);
-    EXPECT_EQ(driver.boxes[0].icon, ::LoadIconA(nullptr, IDI_HAND));
+        EXPECT_EQ(result, IDCANCEL) << c.name;
+        ASSERT_EQ(driver.boxes.size(), 1u) << c.name;
+        EXPECT_EQ(driver.boxes[0].text, c.text) << c.name;
+        EXPECT_EQ(driver.boxes[0].icon, ::LoadIconA(nullptr, c.icon)) << c.name;
+        EXPECT_EQ(driver.boxes[0].topmost, c.topmost) << c.name;
+        EXPECT_FALSE(Exists(ClipPath())) << c.name;
+    }
 }
 
 // Quit, Escape and the close box all end the dialog; none writes the settings.
