@@ -149,4 +149,10 @@ PageText GenerateClip(int articleCount, std::uint32_t seed) {
     return clip;
 }
 
+PageText GenerateClipWithNestedTags(int articleCount) {
+    PageText clip = GenerateClip(articleCount);
+    clip.insert(clip.size() / 3, "<a href=\"x\" title=\"<a href=y>\">z</a><t<tr>r>");
+    return clip;
+}
+
 }  // namespace wendrel

@@ -13,4 +13,9 @@ namespace wendrel {
 // number of distinct tag texts grows with the articles as on the real site.
 PageText GenerateClip(int articleCount, std::uint32_t seed = 1);
 
+// The same with, a third of the way in, an anchor written inside another's
+// attribute and a row tag that only a deletion joins: markup where removing
+// all tags in one walk would give other bytes than the passes.
+PageText GenerateClipWithNestedTags(int articleCount);
+
 }  // namespace wendrel
