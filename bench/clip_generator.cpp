@@ -63,16 +63,16 @@ void AppendFontScript(PageText& text) {
 }
 
 void AppendAdFrame(Random& random, PageText& text) {
-    text += "<div class=\"ad\"><IFRAME src=\"http://ad.news.test/banner.html?sec=" +
+    text += R"(<div class="ad"><IFRAME src="http://ad.news.test/banner.html?sec=)" +
             std::to_string(random.Between(1, 9)) +
             "\" width=250 height=250 frameborder=0 scrolling=no></IFRAME></div>\n";
 }
 
 void AppendPhoto(Random& random, PageText& text, int number) {
     const std::string photo = std::string(kSite) + "/photo/" + std::to_string(number) + "_1.jpg";
-    text += "<table class=\"photo\" width=\"" + std::to_string(random.Between(2, 5) * 100) +
-            "\" align=\"center\"><tr><td><div id=\"photo_" + std::to_string(number) +
-            "\"><a href=\"" + photo + "\" target=\"_blank\"><img src=\"" + photo +
+    text += R"(<table class="photo" width=")" + std::to_string(random.Between(2, 5) * 100) +
+            R"(" align="center"><tr><td><div id="photo_)" + std::to_string(number) +
+            R"("><a href=")" + photo + R"(" target="_blank"><img src=")" + photo +
             "\" border=0></a></div></td></tr>\n<tr><td class=\"caption\">"
             "<font size=\"2\" color=\"#666666\">";
     AppendSentence(random, text);
@@ -81,10 +81,10 @@ void AppendPhoto(Random& random, PageText& text, int number) {
 
 void AppendRelatedLinks(Random& random, PageText& text, int number) {
     text +=
-        "<div class=\"related\"><font color=\"#003399\">" + std::string(kRelated) + "</font><br>\n";
+        R"(<div class="related"><font color="#003399">)" + std::string(kRelated) + "</font><br>\n";
     for (int links = random.Between(2, 5); links > 0; --links) {
         text += "<a href=\"" + std::string(kSite) + "/arti/" +
-                std::to_string(number - random.Between(1, 5000)) + ".html\" target=\"_blank\">";
+                std::to_string(number - random.Between(1, 5000)) + R"(.html" target="_blank">)";
         AppendKoreanWord(random, text);
         AppendKoreanWord(random, text);
         text += "</a><br>\n";
@@ -151,7 +151,7 @@ PageText GenerateClip(int articleCount, std::uint32_t seed) {
 
 PageText GenerateClipWithNestedTags(int articleCount) {
     PageText clip = GenerateClip(articleCount);
-    clip.insert(clip.size() / 3, "<a href=\"x\" title=\"<a href=y>\">z</a><t<tr>r>");
+    clip.insert(clip.size() / 3, R"(<a href="x" title="<a href=y>">z</a><t<tr>r>)");
     return clip;
 }
 

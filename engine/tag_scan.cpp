@@ -138,12 +138,17 @@ bool JoinsAnOccurrence(std::string_view text, const TagPrefixes& prefixes,
         width = std::max(width, Length(prefix) - 1);
     }
     for (std::size_t index = 0; index < deletions.size(); ++index) {
+        // A joined occurrence begins before the junction, with the first byte
+        // all prefixes share.
         const std::string before = KeptBefore(text, deletions, index, width);
+        if (before.find(prefixes.front().front()) == std::string::npos) {
+            continue;
+        }
         const std::string bytes = before + KeptAfter(text, deletions, index, width);
-        for (std::string_view prefix : prefixes) {
-            if (SpansJunction(bytes, prefix, Length(before))) {
-                return true;
-            }
+        if (std::any_of(prefixes.begin(), prefixes.end(), [&](std::string_view prefix) {
+                return SpansJunction(bytes, prefix, Length(before));
+            })) {
+            return true;
         }
     }
     return false;

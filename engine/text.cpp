@@ -97,7 +97,7 @@ PageText MidText(std::string_view text, int start, int count) {
         count = 0;
     }
     if (count == 0) {
-        return PageText();
+        return {};
     }
     return PageText(text.substr(start, count));
 }
