@@ -40,8 +40,8 @@ int TakeCharValue(std::string_view text, int& position) {
 // nothing is allocated, so running out of memory cannot leave half a text.
 int ReplaceInPlace(PageText& text, std::string_view from, std::string_view to, int first) {
     int count = 0;
-    int copied = 0;
-    auto kept = text.begin();
+    int copied = first;
+    auto kept = text.begin() + first;
     // Like the plain walk, boundaries are counted afresh right behind each match.
     for (int match = first; match != -1; match = FindOnBoundary(text, from, copied, copied)) {
         kept = std::copy(text.begin() + copied, text.begin() + match, kept);
