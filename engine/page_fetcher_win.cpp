@@ -72,7 +72,7 @@ std::optional<Target> TargetOf(const PageText& address) {
 // Wine ignores time-outs on the root handle and honours them on the request
 // handle; Windows honours both.
 void SetTimeOuts(HINTERNET handle, std::chrono::milliseconds timeOut) {
-    DWORD milliseconds = static_cast<DWORD>(timeOut.count());
+    auto milliseconds = static_cast<DWORD>(timeOut.count());
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                          INTERNET_OPTION_RECEIVE_TIMEOUT}) {
         InternetSetOptionA(handle, option, &milliseconds, sizeof milliseconds);

@@ -33,7 +33,7 @@ constexpr char kDiskFullText[] =  // 에 액세스하는 동안 디스크가 꽉
 
 std::string Read(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void Put(const fs::path& path, const std::string& bytes) {
@@ -159,7 +159,7 @@ TEST_F(WindowsClipFileTest, FullDiskKeepsTheEarlierClip) {
     Put(small / kClipName, kEarlierClip);
     const PageText path = (small / kClipName).string();
 
-    EXPECT_EQ(FailureText(path, std::string(256 * 1024, 'x')), path + kDiskFullText);
+    EXPECT_EQ(FailureText(path, std::string(std::size_t{256} * 1024, 'x')), path + kDiskFullText);
 
     EXPECT_EQ(Read(small / kClipName), kEarlierClip);
     EXPECT_EQ(EntriesIn(small), 1);

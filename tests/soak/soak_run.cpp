@@ -25,6 +25,8 @@ namespace {
 
 using wendrel::PageText;
 
+constexpr std::size_t kMiB = 1 << 20;
+
 PageText ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     PageText bytes{std::istreambuf_iterator<char>(in), {}};
@@ -69,13 +71,14 @@ int main(int argc, char** argv) {
         [&](int number) { return ReadFile(sentFolder + "\\" + std::to_string(number)); });
 
     const std::size_t peak = PeakWorkingSet();
-    const std::size_t bound = 4 * clip.size() + (64u << 20);
+    const std::size_t bound = 4 * clip.size() + 64 * kMiB;
     const bool saved = dialog.statuses.back() == "Saved to " + path;
     const bool equal = clip == expected;
     std::printf("articles fetched: %zu\n", dialog.statuses.size() - 2);
     std::printf("run time: %.1f s\n", took.count());
     std::printf("clip file: %zu bytes\n", clip.size());
-    std::printf("peak memory: %.1f MiB (bound %.1f MiB)\n", peak / 1048576.0, bound / 1048576.0);
+    std::printf("peak memory: %.1f MiB (bound %.1f MiB)\n", static_cast<double>(peak) / kMiB,
+                static_cast<double>(bound) / kMiB);
     std::printf("status: %s\n", dialog.statuses.back().c_str());
     std::printf("file equal: %s\n", equal ? "yes" : "no");
     return saved && equal && peak <= bound ? 0 : 1;
