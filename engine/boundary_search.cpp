@@ -12,8 +12,10 @@ namespace {
 // Markup is sparse in the first bytes of the needles the clean-up asks for
 // ("<", ">"), so jumping between them with memchr beats a general search.
 int FindBytes(std::string_view text, std::string_view needle, int from) {
-    const char* const end = text.data() + text.size();
-    const char* const lastCandidate = end - needle.size();
+    if (needle.size() > text.size() - from) {
+        return -1;
+    }
+    const char* const lastCandidate = text.data() + (text.size() - needle.size());
     for (const char* candidate = text.data() + from; candidate <= lastCandidate; ++candidate) {
         candidate = static_cast<const char*>(
             std::memchr(candidate, needle.front(), lastCandidate - candidate + 1));
