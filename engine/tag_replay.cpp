@@ -94,10 +94,25 @@ struct Tag {
 
 class TagIndex {
   public:
-    TagIndex(LiveText& live, std::string_view prefix) : m_live(live), m_prefix(prefix) {}
+    TagIndex(LiveText& live, std::string_view prefix)
+        : m_live(live),
+          m_prefix(prefix),
+          m_budget(kReplayBytesPerTextByte * live.Length() + kBudgetFloor) {}
+
+    // Whether indexing has walked more bytes than the text allows. Each nested
+    // occurrence keeps a tag text of its own, so deep nesting costs the square
+    // of the text per pass; the index is given up before that.
+    bool Exhausted() const { return m_work > m_budget; }
 
     void Add(int occurrence) {
+        if (Exhausted()) {
+            return;
+        }
         const int end = m_live.TagEnd(occurrence);
+        m_work += (end == kNone ? m_live.Length() : end + 1) - occurrence;
+        if (Exhausted()) {
+            return;
+        }
         Tag tag{end, end == kNone ? std::string() : m_live.Bytes(occurrence, end)};
         m_byText[tag.text].insert(occurrence);
         m_byEnd[end].insert(occurrence);
@@ -107,7 +122,7 @@ class TagIndex {
     // One pass: the first occurrence's tag text, deleted wherever it stands.
     // False when the first occurrence has no ">" after it: the passes end.
     bool RunPass() {
-        if (m_tags.empty() || m_tags.begin()->second.end == kNone) {
+        if (Exhausted() || m_tags.empty() || m_tags.begin()->second.end == kNone) {
             return false;
         }
         // Taken before anything changes: a tag that a deletion reshapes into
@@ -185,8 +200,12 @@ class TagIndex {
         }
     }
 
+    static constexpr long long kBudgetFloor = 1 << 16;
+
     LiveText& m_live;
     std::string_view m_prefix;
+    long long m_budget;
+    long long m_work = 0;
     std::map<int, Tag> m_tags;
     std::unordered_map<std::string, std::set<int>> m_byText;
     std::unordered_map<int, std::set<int>> m_byEnd;
@@ -200,11 +219,15 @@ bool ReplayTagPasses(PageText& text, std::string_view prefix) {
     }
     LiveText live(text);
     TagIndex index(live, prefix);
-    for (int occurrence = FindOnBoundary(text, prefix, 0, 0); occurrence != kNone;
+    for (int occurrence = FindOnBoundary(text, prefix, 0, 0);
+         occurrence != kNone && !index.Exhausted();
          occurrence = FindOnBoundary(text, prefix, occurrence + 1, occurrence)) {
         index.Add(occurrence);
     }
     while (index.RunPass()) {
+    }
+    if (index.Exhausted()) {
+        return false;
     }
     int kept = 0;
     for (int position = 0; position < live.Length(); ++position) {
