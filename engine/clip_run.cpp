@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <new>
 #include <string>
 
@@ -131,8 +132,20 @@ struct Walk {
     bool gaveUp = false;
 };
 
+// Appends one article to the clip, or throws MemoryFailure when the clip would
+// outgrow maxClipBytes.
+void CollectArticle(PageText& clip, const PageText& address, const PageText& content,
+                    std::size_t maxClipBytes) {
+    const std::size_t articleBytes = std::size(kArticleHeader) - 1 + address.size() +
+                                     std::size(kArticleFooter) - 1 + content.size();
+    if (articleBytes > maxClipBytes - std::min(clip.size(), maxClipBytes)) {
+        throw MemoryFailure();
+    }
+    clip.append(kArticleHeader).append(address).append(kArticleFooter).append(content);
+}
+
 Walk WalkArticles(ClipDialog& dialog, PageFetcher& fetcher, const PageText& siteBase, int newest,
-                  const PageText& since) {
+                  const PageText& since, const WalkLimits& limits) {
     Walk walk;
     PageText page;
     int pagesWithoutDate = 0;
@@ -144,8 +157,7 @@ Walk WalkArticles(ClipDialog& dialog, PageFetcher& fetcher, const PageText& site
         if (!date.empty() && CompareText(since, date) > 0) {
             break;
         }
-        walk.collected.append(kArticleHeader).append(address).append(kArticleFooter);
-        walk.collected.append(ArticleContent(page));
+        CollectArticle(walk.collected, address, ArticleContent(page), limits.maxClipBytes);
         pagesWithoutDate = date.empty() ? pagesWithoutDate + 1 : 0;
         if (pagesWithoutDate == kMaxPagesWithoutDate) {
             walk.gaveUp = true;
@@ -156,7 +168,7 @@ Walk WalkArticles(ClipDialog& dialog, PageFetcher& fetcher, const PageText& site
 }
 
 void Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
-          const PageText& siteBase) {
+          const PageText& siteBase, const WalkLimits& limits) {
     WaitCursor waitCursor(dialog);
     dialog.SetStatusText(kReadingStatus);
     const PageText since = FormatSinceDate(dialog.SinceDate());
@@ -178,7 +190,7 @@ void Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
         return;
     }
 
-    Walk walk = WalkArticles(dialog, fetcher, siteBase, newest, since);
+    Walk walk = WalkArticles(dialog, fetcher, siteBase, newest, since, limits);
     CleanUpClip(walk.collected);
     writer.Write(path, walk.collected);
     dialog.SetStatusText(kSavedStatus + path + (walk.gaveUp ? kGaveUpNote : ""));
@@ -187,9 +199,9 @@ void Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
 }  // namespace
 
 void RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
-             const PageText& siteBase) {
+             const PageText& siteBase, const WalkLimits& limits) {
     try {
-        Clip(dialog, fetcher, writer, siteBase);
+        Clip(dialog, fetcher, writer, siteBase, limits);
     } catch (const std::bad_alloc&) {
         throw MemoryFailure();
     }

@@ -1,6 +1,9 @@
 // One clip run: from the since date to the written clip file.
 #pragma once
 
+#include <climits>
+#include <cstddef>
+
 #include "engine/clip_dialog.h"
 #include "engine/clip_file.h"
 #include "engine/page_fetcher.h"
@@ -12,12 +15,19 @@ namespace wendrel {
 // that a site that stopped serving dates cannot keep a run going for ever.
 constexpr int kMaxPagesWithoutDate = 50;
 
+// What one run may gather. The clean-up measures the clip in signed 32-bit
+// positions, so a longer clip could not be cleaned correctly.
+struct WalkLimits {
+    std::size_t maxClipBytes = INT_MAX;
+};
+
 // Collects every article registered on or after the dialog's since date, newest
 // first, from the site at siteBase, cleans the markup and writes it to
 // <folder>\<yyyy-mm-dd>.html, reporting progress in the dialog's status text.
 // Throws FileFailure, MemoryFailure or InvalidArgumentFailure; the wait cursor
-// is removed on every path.
+// is removed on every path. A walk that would gather more than
+// limits.maxClipBytes is a MemoryFailure, and nothing is written.
 void RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
-             const PageText& siteBase);
+             const PageText& siteBase, const WalkLimits& limits = {});
 
 }  // namespace wendrel

@@ -372,5 +372,26 @@ TEST(ClipRunFailureTest, RunningOutOfMemoryIsAMemoryFailure) {
     EXPECT_EQ(dialog.cursorsRemoved, 1);
 }
 
+// The clip's bound, tried at a size a test can afford: a clip exactly at the
+// bound is written, one byte over fails before anything is written.
+TEST_F(ClipRunTest, ClipMayGrowUpToItsBoundAndNoFurther) {
+    site.SetNewest(2);
+    site.SetArticle(2, testing::ArticlePage("2008-07-17", "T2", "B2"));
+    site.SetArticle(1, testing::ArticlePage("2008-07-16", "T1", "B1"));
+    RunClip(dialog, site, disk, kBase);
+    disk.files.clear();
+    const PageText uncleaned = "<b><br><hr><br>" + FakeSite::ArticleAddress(2) + "<br></b>" +
+                               kTitleMarker + "T2<!-- ##### news text - auto ST ##### -->B2";
+    const std::size_t twoArticles = 2 * uncleaned.size();
+
+    RunClip(dialog, site, disk, kBase, WalkLimits{twoArticles});
+    EXPECT_EQ(disk.files.size(), 1u);
+
+    disk.files[kClipPath] = "earlier";
+    EXPECT_THROW(RunClip(dialog, site, disk, kBase, WalkLimits{twoArticles - 1}), MemoryFailure);
+    EXPECT_EQ(disk.files.at(kClipPath), "earlier");
+    EXPECT_EQ(dialog.cursorsRemoved, dialog.cursorsShown);
+}
+
 }  // namespace
 }  // namespace wendrel
