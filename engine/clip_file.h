@@ -11,18 +11,23 @@ class ClipFileWriter {
   public:
     virtual ~ClipFileWriter() = default;
 
-    // Whether folder, written with "\" separators, names an existing folder.
+    // What this writer's paths put between a folder and a name: "\\" on
+    // Windows, "/" on POSIX systems, where "\\" may be part of a name.
+    virtual char PathSeparator() const = 0;
+
+    // Whether folder, written with PathSeparator(), names an existing folder.
     virtual bool IsFolder(const PageText& folder) = 0;
 
-    // Puts bytes at path ("\" separators) as a whole: an earlier file there is
-    // replaced only once every byte is on disk, and stays as it was when
-    // anything fails. Throws FileFailure naming path.
+    // Puts bytes at path (PathSeparator() between its parts) as a whole: an
+    // earlier file there is replaced only once every byte is on disk, and stays
+    // as it was when anything fails. Throws FileFailure naming path.
     virtual void Write(const PageText& path, std::string_view bytes) = 0;
 };
 
 // Writes through the operating system; one implementation per platform.
 class SystemClipFileWriter final : public ClipFileWriter {
   public:
+    char PathSeparator() const override;
     bool IsFolder(const PageText& folder) override;
     void Write(const PageText& path, std::string_view bytes) override;
 };

@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <utility>
@@ -13,13 +12,6 @@
 namespace wendrel {
 
 namespace {
-
-// Code page 949 never uses 0x5C as a second byte, so every "\" separates.
-std::string NativePath(const PageText& path) {
-    std::string native = path;
-    std::replace(native.begin(), native.end(), '\\', '/');
-    return native;
-}
 
 FileCause CauseOf(int error) {
     switch (error) {
@@ -59,9 +51,10 @@ FileCause CauseOf(int error) {
 // unless it has been renamed into place.
 class TemporaryFile {
   public:
-    TemporaryFile(const std::string& target, PageText clipPath) : m_clipPath(std::move(clipPath)) {
-        const auto slash = target.rfind('/');
-        m_path = target.substr(0, slash == std::string::npos ? 0 : slash + 1) + ".wendrel-XXXXXX";
+    explicit TemporaryFile(PageText clipPath) : m_clipPath(std::move(clipPath)) {
+        const auto slash = m_clipPath.rfind('/');
+        m_path =
+            m_clipPath.substr(0, slash == std::string::npos ? 0 : slash + 1) + ".wendrel-XXXXXX";
         m_fd = mkstemp(m_path.data());
         if (m_fd == -1) {
             Fail();
@@ -119,16 +112,19 @@ class TemporaryFile {
 
 }  // namespace
 
+char SystemClipFileWriter::PathSeparator() const {
+    return '/';
+}
+
 bool SystemClipFileWriter::IsFolder(const PageText& folder) {
     struct stat status {};
-    return stat(NativePath(folder).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    return stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 void SystemClipFileWriter::Write(const PageText& path, std::string_view bytes) {
-    const std::string target = NativePath(path);
-    TemporaryFile temporary(target, path);
+    TemporaryFile temporary(path);
     temporary.WriteAll(bytes);
-    temporary.RenameTo(target);
+    temporary.RenameTo(path);
 }
 
 }  // namespace wendrel

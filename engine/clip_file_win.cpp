@@ -202,6 +202,10 @@ class TemporaryFile {
 
 }  // namespace
 
+char SystemClipFileWriter::PathSeparator() const {
+    return '\\';
+}
+
 bool SystemClipFileWriter::IsFolder(const PageText& folder) {
     const DWORD attributes = GetFileAttributesA(folder.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -31,7 +31,6 @@ constexpr char kSavedStatus[] = "Saved to ";
 constexpr char kNoArticlesStatus[] = "No articles found at ";
 constexpr char kGaveUpNote[] = " (stopped: 50 pages in a row had no date)";
 
-constexpr char kPathSeparator[] = "\\";
 constexpr char kClipSuffix[] = ".html";
 // A path must end, with its NUL, within this many bytes for Windows to take it.
 constexpr int kMaxPath = 260;
@@ -120,9 +119,11 @@ PageText ArticleContent(const PageText& page) {
     return MidText(page, title, end - title);
 }
 
-PageText ClipFolder(const PageText& folderText) {
-    if (CompareText(RightText(folderText, 1), kPathSeparator) != 0) {
-        return folderText + kPathSeparator;
+// The folder with the writer's separator behind it, added only when missing.
+PageText ClipFolder(const PageText& folderText, char separator) {
+    const PageText separatorText(1, separator);
+    if (CompareText(RightText(folderText, 1), separatorText) != 0) {
+        return folderText + separatorText;
     }
     return folderText;
 }
@@ -175,7 +176,7 @@ void Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
 
     // Checked before the first request: a run of many minutes must not end in
     // a folder it could never write to.
-    const PageText folder = ClipFolder(dialog.FolderText());
+    const PageText folder = ClipFolder(dialog.FolderText(), writer.PathSeparator());
     const PageText path = folder + since + kClipSuffix;
     if (Length(path) >= kMaxPath || !writer.IsFolder(folder)) {
         throw FileFailure(FileCause::badPath, path);

@@ -23,7 +23,8 @@ struct WalkLimits {
 
 // Collects every article registered on or after the dialog's since date, newest
 // first, from the site at siteBase, cleans the markup and writes it to
-// <folder>\<yyyy-mm-dd>.html, reporting progress in the dialog's status text.
+// <folder><separator><yyyy-mm-dd>.html with the writer's separator, reporting
+// progress in the dialog's status text.
 // Throws FileFailure, MemoryFailure or InvalidArgumentFailure; the wait cursor
 // is removed on every path. A walk that would gather more than
 // limits.maxClipBytes is a MemoryFailure, and nothing is written.

@@ -27,8 +27,8 @@ class PosixClipFileTest : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    // The path as the clip run builds it, with the Windows separator.
-    PageText ClipPath(const std::string& name) const { return folder.string() + "\\" + name; }
+    // The path as the clip run builds it for this writer.
+    PageText ClipPath(const std::string& name) const { return folder.string() + "/" + name; }
     fs::path File(const std::string& name) const { return folder / name; }
 
     static std::string Read(const fs::path& path) {
@@ -64,13 +64,20 @@ TEST_F(PosixClipFileTest, WritesAnEmptyClip) {
 
 TEST_F(PosixClipFileTest, KnowsFolders) {
     Put(File("plain"), "x");
-    EXPECT_TRUE(writer.IsFolder(folder.string() + "\\"));
+    EXPECT_TRUE(writer.IsFolder(folder.string() + "/"));
     EXPECT_FALSE(writer.IsFolder(ClipPath("plain")));
-    EXPECT_FALSE(writer.IsFolder(ClipPath("missing\\")));
+    EXPECT_FALSE(writer.IsFolder(ClipPath("missing/")));
+}
+
+TEST_F(PosixClipFileTest, BackslashIsPartOfAName) {
+    writer.Write(ClipPath("out\\2008-07-16.html"), "x");
+
+    EXPECT_EQ(Read(File("out\\2008-07-16.html")), "x");
+    EXPECT_EQ(EntriesInFolder(), 1);
 }
 
 TEST_F(PosixClipFileTest, MissingFolderIsABadPath) {
-    const PageText path = ClipPath("missing\\2008-07-16.html");
+    const PageText path = ClipPath("missing/2008-07-16.html");
     try {
         writer.Write(path, "x");
         FAIL() << "no failure";

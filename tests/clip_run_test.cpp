@@ -264,6 +264,7 @@ struct PathCase {
     PageText folder;
     CalendarDate since;
     PageText path;
+    char separator = '\\';
 };
 
 class ClipPathTest : public ::testing::TestWithParam<PathCase> {};
@@ -275,7 +276,8 @@ TEST_P(ClipPathTest, NamesTheClipAfterTheSinceDate) {
     FakeDisk disk;
     dialog.folder = c.folder;
     dialog.since = c.since;
-    disk.folders = {c.path.substr(0, c.path.rfind('\\') + 1)};
+    disk.separator = c.separator;
+    disk.folders = {c.path.substr(0, c.path.rfind(c.separator) + 1)};
     site.SetNewest(1);
 
     RunClip(dialog, site, disk, kBase);
@@ -297,7 +299,13 @@ INSTANTIATE_TEST_SUITE_P(
         // Every date the picker offers stands as picked.
         PathCase{"Before1900", "C:\\Clips", {1850, 3, 4}, "C:\\Clips\\1850-03-04.html"},
         PathCase{"Before1970", "C:\\Clips", {1969, 12, 31}, "C:\\Clips\\1969-12-31.html"},
-        PathCase{"After3000", "C:\\Clips", {3001, 1, 1}, "C:\\Clips\\3001-01-01.html"}),
+        PathCase{"After3000", "C:\\Clips", {3001, 1, 1}, "C:\\Clips\\3001-01-01.html"},
+        // A POSIX writer joins with "/" by the same rule, and there a "\\" is
+        // part of a name.
+        PathCase{"SlashAdded", "out", {2008, 7, 16}, "out/2008-07-16.html", '/'},
+        PathCase{"NoSecondSlash", "/srv/clips/", {2008, 7, 16}, "/srv/clips/2008-07-16.html", '/'},
+        PathCase{"BackslashInAName", "out\\", {2008, 7, 16}, "out\\/2008-07-16.html", '/'},
+        PathCase{"EmptyFolderWithSlash", "", {2008, 7, 16}, "/2008-07-16.html", '/'}),
     [](const ::testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ClipRunTest, MissingFolderFailsBeforeAnyRequest) {

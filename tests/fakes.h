@@ -60,7 +60,9 @@ class FakeDisk : public ClipFileWriter {
   public:
     std::set<PageText> folders{"C:\\Clips\\"};
     std::map<PageText, PageText> files;
+    char separator = '\\';
 
+    char PathSeparator() const override { return separator; }
     bool IsFolder(const PageText& folder) override { return folders.count(folder) != 0; }
     void Write(const PageText& path, std::string_view bytes) override {
         files[path] = PageText(bytes);
