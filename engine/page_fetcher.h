@@ -33,6 +33,24 @@ class InternetPageFetcher final : public PageFetcher {
   private:
     std::chrono::milliseconds m_timeOut;
 };
+#else
+// Fetches through libcurl as user agent "Read URL" with no other header of its
+// own, straight from the server whatever proxy the environment names. Each
+// fetch ends by the clock within timeOut, the connection included, and follows
+// at most kMaxRedirects redirects, as the Windows fetcher does. What arrived
+// before a time-out or a broken connection is kept.
+class CurlPageFetcher final : public PageFetcher {
+  public:
+    static constexpr std::chrono::milliseconds kDefaultTimeOut{30000};
+    static constexpr int kMaxRedirects = 10;
+
+    explicit CurlPageFetcher(std::chrono::milliseconds timeOut = kDefaultTimeOut);
+
+    int ReadUrl(const PageText& address, PageText& page) override;
+
+  private:
+    std::chrono::milliseconds m_timeOut;
+};
 #endif
 
 }  // namespace wendrel

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,14 +21,7 @@ constexpr milliseconds kTestTimeOut{2000};
 constexpr milliseconds kWaited = kTestTimeOut / 2;
 constexpr seconds kBound{10};
 
-// The test site's filler bytes (pattern() in tests/test_server.py).
-PageText Pattern(int length) {
-    PageText bytes;
-    for (int i = 0; i < length; ++i) {
-        bytes += static_cast<char>(0x41 + (i * 7 + i / 251) % 26);
-    }
-    return bytes;
-}
+using testing::Pattern;
 
 class InternetPageFetcherTest : public ::testing::Test {
   protected:
@@ -53,19 +45,7 @@ class InternetPageFetcherTest : public ::testing::Test {
 
     // The request lines and headers the site saw for requests whose line holds tag.
     std::vector<std::string> Seen(const std::string& tag) {
-        PageText log;
-        fetcher.ReadUrl(site + "/log?match=" + tag, log);
-        std::vector<std::string> lines;
-        std::istringstream in(log);
-        for (std::string line; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r') {
-                line.pop_back();
-            }
-            if (!line.empty()) {
-                lines.push_back(line);
-            }
-        }
-        return lines;
+        return testing::SeenRequests(fetcher, site, tag);
     }
 
     static std::string Tag() {

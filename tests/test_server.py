@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""A local news site that misbehaves on purpose, for the Windows fetcher tests.
+"""A local news site that misbehaves on purpose, for the fetcher and clip tests.
 
     test_server.py start STATE_DIR   serve in the background on a free loopback port
     test_server.py stop STATE_DIR    end the server started with STATE_DIR

@@ -1,26 +1,34 @@
-// What CTest's fixtures prepare for the Windows tests (the local test site of
-// tests/test_server.py, a small full disk), as a program under Wine sees it.
+// What CTest's fixtures prepare for the tests (the local test site of
+// tests/test_server.py, a small full disk), as the program under test sees it.
 #pragma once
 
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "engine/page_fetcher.h"
 #include "engine/text.h"
 
 namespace wendrel::testing {
 
-// path, relative to the fixtures folder that WENDREL_FIXTURES names, as a
-// Windows path: Wine shows the Unix root as drive Z:. "" when it is not set.
+// path, relative to the fixtures folder that WENDREL_FIXTURES names; in the
+// Windows build a Windows path, since Wine shows the Unix root as drive Z:.
+// "" when it is not set.
 inline std::string FixturePath(const std::string& path) {
     const char* fixtures = std::getenv("WENDREL_FIXTURES");
     if (fixtures == nullptr) {
         return "";
     }
     std::string unixPath = std::string(fixtures) + "/" + path;
+#ifdef _WIN32
     std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
     return "Z:" + unixPath;
+#else
+    return unixPath;
+#endif
 }
 
 // The first line of a fixture file, or "" when it is missing.
@@ -39,6 +47,34 @@ inline PageText TestSiteBase() {
 // A loopback address where nothing listens.
 inline PageText RefusedBase() {
     return FixtureLine("site/refused.txt");
+}
+
+// The test site's filler bytes (pattern() in tests/test_server.py).
+inline PageText Pattern(int length) {
+    PageText bytes;
+    for (int i = 0; i < length; ++i) {
+        bytes += static_cast<char>(0x41 + (i * 7 + i / 251) % 26);
+    }
+    return bytes;
+}
+
+// The request lines and headers the test site saw for requests whose line
+// holds tag, asked of the site through fetcher.
+inline std::vector<std::string> SeenRequests(PageFetcher& fetcher, const PageText& site,
+                                             const std::string& tag) {
+    PageText log;
+    fetcher.ReadUrl(site + "/log?match=" + tag, log);
+    std::vector<std::string> lines;
+    std::istringstream in(log);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (!line.empty()) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
 }
 
 }  // namespace wendrel::testing
