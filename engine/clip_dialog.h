@@ -11,6 +11,14 @@ struct CalendarDate {
     int day;    // 1-31
 };
 
+// Where a walk stands once an article page has been judged.
+struct WalkProgress {
+    int articlesRead;  // article pages judged so far, this one included
+    PageText address;  // this article's
+    PageText date;     // its registration date; empty when none is recognised
+    int pagesUnread;   // pages so far that could not be read
+};
+
 class ClipDialog {
   public:
     virtual ~ClipDialog() = default;
@@ -20,6 +28,9 @@ class ClipDialog {
     virtual void SetStatusText(const PageText& text) = 0;
     virtual void ShowWaitCursor() = 0;
     virtual void RemoveWaitCursor() = 0;
+    // After each article page has been judged. A window that shows only its
+    // status text needs nothing more.
+    virtual void ArticleRead(const WalkProgress& progress) { static_cast<void>(progress); }
 };
 
 }  // namespace wendrel

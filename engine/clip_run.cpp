@@ -150,11 +150,13 @@ Walk WalkArticles(ClipDialog& dialog, PageFetcher& fetcher, const PageText& site
     Walk walk;
     PageText page;
     int pagesWithoutDate = 0;
+    int articlesRead = 0;
     for (int number = newest; number >= 1; --number) {
         const PageText address = ArticleAddress(siteBase, number);
         dialog.SetStatusText(kReadingStatus + address);
         fetcher.ReadUrl(address, page);
         const PageText date = RegistrationDate(page);
+        dialog.ArticleRead({++articlesRead, address, date, 0});
         if (!date.empty() && CompareText(since, date) > 0) {
             break;
         }
@@ -168,8 +170,8 @@ Walk WalkArticles(ClipDialog& dialog, PageFetcher& fetcher, const PageText& site
     return walk;
 }
 
-void Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
-          const PageText& siteBase, const WalkLimits& limits) {
+ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+                 const PageText& siteBase, const WalkLimits& limits) {
     WaitCursor waitCursor(dialog);
     dialog.SetStatusText(kReadingStatus);
     const PageText since = FormatSinceDate(dialog.SinceDate());
@@ -188,21 +190,22 @@ void Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
     if (newest < 1) {
         // An earlier clip of this date is worth more than an empty one.
         dialog.SetStatusText(kNoArticlesStatus + ListPageAddress(siteBase));
-        return;
+        return ClipOutcome::noArticles;
     }
 
     Walk walk = WalkArticles(dialog, fetcher, siteBase, newest, since, limits);
     CleanUpClip(walk.collected);
     writer.Write(path, walk.collected);
     dialog.SetStatusText(kSavedStatus + path + (walk.gaveUp ? kGaveUpNote : ""));
+    return walk.gaveUp ? ClipOutcome::savedWithNotes : ClipOutcome::saved;
 }
 
 }  // namespace
 
-void RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
-             const PageText& siteBase, const WalkLimits& limits) {
+ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+                    const PageText& siteBase, const WalkLimits& limits) {
     try {
-        Clip(dialog, fetcher, writer, siteBase, limits);
+        return Clip(dialog, fetcher, writer, siteBase, limits);
     } catch (const std::bad_alloc&) {
         throw MemoryFailure();
     }

@@ -21,6 +21,13 @@ struct WalkLimits {
     std::size_t maxClipBytes = INT_MAX;
 };
 
+// How a run that raised no failure ended.
+enum class ClipOutcome {
+    saved,
+    savedWithNotes,  // the status says why the clip may be short
+    noArticles,      // the list page named no article; nothing was written
+};
+
 // Collects every article registered on or after the dialog's since date, newest
 // first, from the site at siteBase, cleans the markup and writes it to
 // <folder><separator><yyyy-mm-dd>.html with the writer's separator, reporting
@@ -28,7 +35,7 @@ struct WalkLimits {
 // Throws FileFailure, MemoryFailure or InvalidArgumentFailure; the wait cursor
 // is removed on every path. A walk that would gather more than
 // limits.maxClipBytes is a MemoryFailure, and nothing is written.
-void RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
-             const PageText& siteBase, const WalkLimits& limits = {});
+ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+                    const PageText& siteBase, const WalkLimits& limits = {});
 
 }  // namespace wendrel

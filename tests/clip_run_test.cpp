@@ -259,6 +259,38 @@ TEST_F(ClipRunTest, UnfetchableArticleIsCollectedEmptyAndTheWalkGoesOn) {
                           FakeSite::ArticleAddress(2) + "<br></b>");
 }
 
+TEST_F(ClipRunTest, TellsHowTheRunEnded) {
+    EXPECT_EQ(RunClip(dialog, site, disk, kBase), ClipOutcome::noArticles);
+
+    site.SetNewest(2);
+    site.SetArticle(2, testing::ArticlePage("2008-07-16", "T2", "B2"));
+    site.SetArticle(1, testing::ArticlePage("2008-07-15", "T1", "B1"));
+    EXPECT_EQ(RunClip(dialog, site, disk, kBase), ClipOutcome::saved);
+
+    site.SetNewest(kMaxPagesWithoutDate + 10);
+    EXPECT_EQ(RunClip(dialog, site, disk, kBase), ClipOutcome::savedWithNotes);
+}
+
+TEST_F(ClipRunTest, ReportsEveryJudgedArticleWithItsDate) {
+    site.SetNewest(3);
+    site.SetArticle(3, testing::ArticlePage("2008-07-17", "T3", "B3"));
+    site.SetArticle(1, testing::ArticlePage("2008-07-15", "T1", "B1"));
+
+    Run();
+
+    std::vector<std::string> seen;
+    for (const WalkProgress& step : dialog.progress) {
+        seen.push_back(std::to_string(step.articlesRead) + " " + step.address + " [" + step.date +
+                       "] " + std::to_string(step.pagesUnread));
+    }
+    // The article that ends the walk was read too.
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "1 " + FakeSite::ArticleAddress(3) + " [2008-07-17] 0",
+                        "2 " + FakeSite::ArticleAddress(2) + " [] 0",
+                        "3 " + FakeSite::ArticleAddress(1) + " [2008-07-15] 0",
+                    }));
+}
+
 struct PathCase {
     const char* name;
     PageText folder;

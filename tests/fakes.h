@@ -21,6 +21,7 @@ class FakeDialog : public ClipDialog {
     CalendarDate since{2008, 7, 16};
     PageText folder = "C:\\Clips";
     std::vector<PageText> statuses;
+    std::vector<WalkProgress> progress;
     int cursorsShown = 0;
     int cursorsRemoved = 0;
 
@@ -29,6 +30,7 @@ class FakeDialog : public ClipDialog {
     void SetStatusText(const PageText& text) override { statuses.push_back(text); }
     void ShowWaitCursor() override { ++cursorsShown; }
     void RemoveWaitCursor() override { ++cursorsRemoved; }
+    void ArticleRead(const WalkProgress& step) override { progress.push_back(step); }
 };
 
 // Serves pages by address; an address it does not know gives the empty page,
