@@ -33,6 +33,7 @@ class InternetPageFetcher final : public PageFetcher {
   private:
     std::chrono::milliseconds m_timeOut;
 };
+using SystemPageFetcher = InternetPageFetcher;
 #else
 // Fetches through libcurl as user agent "Read URL" with no other header of its
 // own, straight from the server whatever proxy the environment names. Each
@@ -51,6 +52,7 @@ class CurlPageFetcher final : public PageFetcher {
   private:
     std::chrono::milliseconds m_timeOut;
 };
+using SystemPageFetcher = CurlPageFetcher;
 #endif
 
 }  // namespace wendrel

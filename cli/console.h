@@ -1,0 +1,31 @@
+// wendrel-clip's output: progress while the run goes on, then one last line,
+// the run's status on standard output or its failure on standard error.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+namespace wendrel::cli {
+
+class Console {
+  public:
+    // Progress is left out when quiet; on a terminal it is one line that
+    // rewrites itself, elsewhere (a log, a pipe) one line each time.
+    Console(bool quiet, bool onTerminal);
+
+    // line is already in the console's bytes.
+    void Progress(const std::string& line);
+    void Status(const std::string& line);
+    void Failure(const std::string& line);
+
+  private:
+    // Wipes the progress line, so that what comes next starts on a clean one.
+    void EndProgress();
+
+    bool m_quiet;
+    bool m_onTerminal;
+    std::size_t m_progressWidth = 0;  // bytes of the progress line on show
+};
+
+}  // namespace wendrel::cli

@@ -1,0 +1,22 @@
+// What the platform's console asks of a message: whether a stream shows on a
+// terminal, and the bytes in which it shows text.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace wendrel::cli {
+
+bool IsTerminal(std::FILE* stream);
+
+// Text in the program's own bytes (its arguments, the paths built from them,
+// the status texts) as the console shows it: in the console's code page on
+// Windows, where those bytes are the ANSI code page's; unchanged on POSIX,
+// where they already are the locale's.
+std::string ConsoleText(const std::string& text);
+
+// One of the engine's Korean texts, in code page 949, as the console shows it:
+// in the console's code page on Windows, as UTF-8 on POSIX.
+std::string ConsoleTextFrom949(const std::string& text);
+
+}  // namespace wendrel::cli
