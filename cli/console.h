@@ -12,7 +12,7 @@ class Console {
   public:
     // Progress is left out when quiet; on a terminal it is one line that
     // rewrites itself, elsewhere (a log, a pipe) one line each time.
-    Console(bool quiet, bool onTerminal);
+    Console(std::FILE* out, std::FILE* errors, bool quiet, bool onTerminal);
 
     // line is already in the console's bytes.
     void Progress(const std::string& line);
@@ -23,6 +23,8 @@ class Console {
     // Wipes the progress line, so that what comes next starts on a clean one.
     void EndProgress();
 
+    std::FILE* m_out;
+    std::FILE* m_errors;
     bool m_quiet;
     bool m_onTerminal;
     std::size_t m_progressWidth = 0;  // bytes of the progress line on show

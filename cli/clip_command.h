@@ -1,0 +1,34 @@
+// One clip run for the console: its last line and its exit status.
+#pragma once
+
+#include "cli/console.h"
+#include "engine/clip_dialog.h"
+#include "engine/clip_file.h"
+#include "engine/page_fetcher.h"
+#include "engine/text.h"
+
+namespace wendrel::cli {
+
+enum ExitCode {
+    kSaved = 0,
+    kNoArticles = 1,
+    kBadArguments = 2,
+    kSavedWithNotes = 3,
+    kFileFailure = 4,
+    kMemoryFailure = 5,
+    // What a shell reports for a program that Ctrl+C ended.
+    kInterrupted = 130,
+};
+
+struct ClipRequest {
+    CalendarDate since;
+    PageText folder;
+    PageText siteBase;
+};
+
+// Runs the clip and ends with the status text on standard output, or the
+// failure's message on standard error, as the last line.
+ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipFileWriter& writer,
+                        Console& console);
+
+}  // namespace wendrel::cli

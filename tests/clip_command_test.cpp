@@ -1,0 +1,138 @@
+#include "cli/clip_command.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "engine/clip_run.h"
+#include "engine/failure.h"
+#include "tests/fakes.h"
+
+namespace wendrel::cli {
+namespace {
+
+using wendrel::testing::ArticlePage;
+using wendrel::testing::FakeDisk;
+using wendrel::testing::FakeSite;
+
+#ifdef _WIN32
+// The console under Wine's Korean locale shows code page 949, as the engine
+// writes its texts.
+// C:\Clips\2008-07-16.html에 잘못된 경로가 있습니다.
+constexpr char kBadPathLine[] =
+    "C:\\Clips\\2008-07-16.html\xBF\xA1 \xC0\xDF\xB8\xF8\xB5\xC8 \xB0\xE6\xB7\xCE\xB0\xA1 "
+    "\xC0\xD6\xBD\xC0\xB4\xCF\xB4\xD9.\n";
+// 메모리가 부족합니다.
+constexpr char kOutOfMemoryLine[] =
+    "\xB8\xDE\xB8\xF0\xB8\xAE\xB0\xA1 \xBA\xCE\xC1\xB7\xC7\xD5\xB4\xCF\xB4\xD9.\n";
+#else
+// The same texts in UTF-8.
+constexpr char kBadPathLine[] =
+    "C:\\Clips\\2008-07-16.html\xEC\x97\x90 \xEC\x9E\x98\xEB\xAA\xBB\xEB\x90\x9C "
+    "\xEA\xB2\xBD\xEB\xA1\x9C\xEA\xB0\x80 \xEC\x9E\x88\xEC\x8A\xB5\xEB\x8B\x88\xEB\x8B\xA4.\n";
+constexpr char kOutOfMemoryLine[] =
+    "\xEB\xA9\x94\xEB\xAA\xA8\xEB\xA6\xAC\xEA\xB0\x80 \xEB\xB6\x80\xEC\xA1\xB1\xED\x95\xA9"
+    "\xEB\x8B\x88\xEB\x8B\xA4.\n";
+#endif
+
+class OutOfMemorySite : public PageFetcher {
+  public:
+    int ReadUrl(const PageText&, PageText&) override { throw MemoryFailure(); }
+};
+
+// A stream the test reads back once the console has written to it.
+class Captured {
+  public:
+    Captured() : m_file(std::tmpfile()) {}
+    ~Captured() { std::fclose(m_file); }
+    Captured(const Captured&) = delete;
+    Captured& operator=(const Captured&) = delete;
+
+    std::FILE* File() const { return m_file; }
+    std::string Text() const {
+        std::rewind(m_file);
+        std::string text;
+        for (int byte = std::fgetc(m_file); byte != EOF; byte = std::fgetc(m_file)) {
+            text += static_cast<char>(byte);
+        }
+        return text;
+    }
+
+  private:
+    std::FILE* m_file;
+};
+
+class ClipCommandTest : public ::testing::Test {
+  protected:
+    ExitCode Run(PageFetcher& fetcher, bool quiet = false) {
+        Console console(out.File(), errors.File(), quiet, false);
+        return RunClipCommand({{2008, 7, 16}, "C:\\Clips", wendrel::testing::kBase}, fetcher, disk,
+                              console);
+    }
+
+    FakeSite site;
+    FakeDisk disk;
+    Captured out;
+    Captured errors;
+};
+
+TEST_F(ClipCommandTest, SavedClipEndsWithTheStatusAfterALinePerArticle) {
+    site.SetNewest(2);
+    site.SetArticle(2, ArticlePage("2008-07-16", "T2", "B2"));
+    site.SetArticle(1, ArticlePage("2008-07-15", "T1", "B1"));
+
+    EXPECT_EQ(Run(site), kSaved);
+
+    EXPECT_EQ(out.Text(), "1 read, 0 unread: " + FakeSite::ArticleAddress(2) +
+                              " 2008-07-16\n"
+                              "2 read, 0 unread: " +
+                              FakeSite::ArticleAddress(1) +
+                              " 2008-07-15\n"
+                              "Saved to C:\\Clips\\2008-07-16.html\n");
+    EXPECT_EQ(errors.Text(), "");
+    EXPECT_EQ(disk.files.count("C:\\Clips\\2008-07-16.html"), 1u);
+}
+
+TEST_F(ClipCommandTest, QuietLeavesTheStatusAlone) {
+    site.SetNewest(kMaxPagesWithoutDate + 1);
+
+    EXPECT_EQ(Run(site, true), kSavedWithNotes);
+
+    EXPECT_EQ(out.Text(),
+              "Saved to C:\\Clips\\2008-07-16.html (stopped: 50 pages in a row had no date)\n");
+}
+
+TEST_F(ClipCommandTest, NoArticlesLeavesTheDiskAlone) {
+    EXPECT_EQ(Run(site), kNoArticles);
+
+    EXPECT_EQ(out.Text(), "No articles found at " + FakeSite::ListAddress() + "\n");
+    EXPECT_TRUE(disk.files.empty());
+}
+
+TEST_F(ClipCommandTest, FailuresEndWithTheDialogsMessageOnStandardError) {
+    disk.folders.clear();
+    EXPECT_EQ(Run(site), kFileFailure);
+    EXPECT_EQ(errors.Text(), kBadPathLine);
+
+    OutOfMemorySite outOfMemory;
+    disk.folders = {"C:\\Clips\\"};
+    EXPECT_EQ(Run(outOfMemory), kMemoryFailure);
+    EXPECT_EQ(errors.Text(), std::string(kBadPathLine) + kOutOfMemoryLine);
+}
+
+TEST(ConsoleTest, ProgressOnATerminalRewritesOneLineAndMakesWayForTheLast) {
+    Captured out;
+    Captured errors;
+    Console console(out.File(), errors.File(), false, true);
+
+    console.Progress("1 read: long address");
+    console.Progress("2 read: short");
+    console.Status("Saved");
+
+    EXPECT_EQ(out.Text(), "\r1 read: long address\r2 read: short       \r" + std::string(13, ' ') +
+                              "\rSaved\n");
+}
+
+}  // namespace
+}  // namespace wendrel::cli
