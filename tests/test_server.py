@@ -43,6 +43,16 @@ ARTICLES = {
 }
 
 
+# Whole sites below a first path segment, for clip runs that end otherwise:
+# segment -> (newest article number, what each article page does).
+PREFIXED_SITES = {
+    # Every article answers 404, an error page without a date.
+    "undated": (60, "not_found"),
+    # The one article never answers.
+    "stalled": (1, "hold"),
+}
+
+
 def article_page(number):
     date, title, body = ARTICLES[number]
     return (
@@ -88,6 +98,8 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         route = ROUTES.get(url.path)
         if route is None and url.path.startswith("/arti/"):
             route = SiteHandler.article
+        if route is None and url.path.split("/")[1] in PREFIXED_SITES:
+            route = SiteHandler.prefixed_site
         (route or SiteHandler.not_found)(self, url)
 
     def send_body(self, body, status=200, extra_headers=()):
@@ -109,6 +121,17 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         newest = max(ARTICLES)
         link = "%s/arti/%d.html" % (self.base(), newest)
         self.send_body(b'<html><a href="' + link.encode() + b'">top</a></html>')
+
+    def prefixed_site(self, url):
+        segment, _, rest = url.path[1:].partition("/")
+        newest, article = PREFIXED_SITES[segment]
+        if rest == "kisa/list/total/home01.html":
+            link = "%s/%s/arti/%d.html" % (self.base(), segment, newest)
+            self.send_body(b'<html><a href="' + link.encode() + b'">top</a></html>')
+        elif article == "hold":
+            self.hold()
+        else:
+            self.not_found(url)
 
     def article(self, url):
         number = url.path[len("/arti/"):-len(".html")]

@@ -1,0 +1,190 @@
+#!/usr/bin/env python3
+"""The native wendrel-clip against the local test site: the clip's bytes, every
+exit status a run can give, the defaults, bad arguments and Ctrl+C.
+
+    wendrel_clip_test.py WENDREL_CLIP FIXTURES_DIR
+
+FIXTURES_DIR/site/site.txt holds the running test site's address.
+"""
+
+import datetime
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import urllib.request
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / "tests"))
+import test_server  # noqa: E402
+
+PROGRAM = None
+SITE = None
+RUN_LIMIT_SECONDS = 60
+# A stopped run ends at its next step: well within the fetch's time-out.
+STOP_LIMIT_SECONDS = 35
+
+
+def cleaned_article(site, number, title, body):
+    """An article of the test site as the cleaned clip holds it."""
+    return (b"<b><br><hr><br>" + ("%s/arti/%d.html" % (site, number)).encode() + b"<br></b>" +
+            test_server.TITLE_MARKER + title.encode("cp949") + b"<br><br>" +
+            body.encode("cp949"))
+
+
+def expected_clip(site):
+    """Articles 3 and 2; article 1, dated before 2008-07-16, ends the walk."""
+    return (cleaned_article(site, 3, "서울 소식", "첫째 줄<br>끝") +
+            cleaned_article(site, 2, "부산 소식", "표 안"))
+
+
+def requests_seen(text):
+    with urllib.request.urlopen(SITE + "/log?match=" + text) as answer:
+        return answer.read().decode("latin-1")
+
+
+class Run:
+    def __init__(self, process):
+        self.status = process.returncode
+        self.out = process.stdout
+        self.errors = process.stderr
+
+    def last_line(self, stream):
+        return stream.decode("utf-8").rstrip("\n").split("\n")[-1]
+
+
+class WendrelClipTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = Path(tempfile.mkdtemp(prefix="wendrel-clip-"))
+        self.addCleanup(shutil.rmtree, self.folder)
+
+    def run_clip(self, *arguments, program=None, cwd=None, environment=None):
+        process = subprocess.run([str(program or PROGRAM), *arguments], capture_output=True,
+                                 timeout=RUN_LIMIT_SECONDS, cwd=cwd or self.folder,
+                                 env=environment or os.environ)
+        return Run(process)
+
+    def clip(self, *arguments, **options):
+        return self.run_clip("--since", "2008-07-16", "--site", SITE, "--folder",
+                             str(self.folder), *arguments, **options)
+
+    def entries(self):
+        return sorted(entry.name for entry in self.folder.iterdir())
+
+    def test_writes_the_bytes_of_the_engine_tests_and_says_so_last(self):
+        for folder in (str(self.folder), str(self.folder) + "/"):
+            with self.subTest(folder=folder):
+                run = self.run_clip("--since", "2008-07-16", "--site", SITE, "--folder", folder)
+                self.assertEqual(run.status, 0, run.errors)
+                path = self.folder / "2008-07-16.html"
+                self.assertEqual(path.read_bytes(), expected_clip(SITE))
+                self.assertEqual(run.last_line(run.out), "Saved to %s" % path)
+                self.assertEqual(self.entries(), ["2008-07-16.html"])
+
+    def test_quiet_prints_only_the_status(self):
+        run = self.clip("--quiet")
+        self.assertEqual(run.out.decode(), "Saved to %s/2008-07-16.html\n" % self.folder)
+
+    def test_each_ending_has_its_exit_status_and_last_line(self):
+        earlier = self.folder / "2008-07-16.html"
+        cases = [
+            # The list page names no article: an earlier clip stays.
+            (["--site", SITE + "/none"], 1, "out",
+             "No articles found at %s/none/kisa/list/total/home01.html" % SITE),
+            (["--site", SITE + "/undated"], 3, "out",
+             "Saved to %s (stopped: 50 pages in a row had no date)" % earlier),
+            (["--folder", str(self.folder / "missing")], 4, "errors",
+             "%s/missing/2008-07-16.html에 잘못된 경로가 있습니다." % self.folder),
+        ]
+        for arguments, status, stream, line in cases:
+            with self.subTest(status=status):
+                earlier.write_bytes(b"earlier clip")
+                run = self.clip(*arguments)
+                self.assertEqual(run.status, status, run.errors)
+                self.assertEqual(run.last_line(getattr(run, stream)), line)
+                if status != 3:
+                    self.assertEqual(earlier.read_bytes(), b"earlier clip")
+
+    def test_bad_arguments_are_named_and_nothing_is_fetched(self):
+        cases = [
+            ["--since", "2008-02-30"],
+            ["--since"],
+            ["--connections", "0"],
+            ["--site", "ftp://127.0.0.1"],
+            ["--folder", ""],
+            ["--verbose"],
+        ]
+        for number, arguments in enumerate(cases):
+            with self.subTest(arguments=arguments):
+                tag = "/bad-arguments-%d" % number
+                run = self.run_clip("--site", SITE + tag, *arguments)
+                self.assertEqual(run.status, 2)
+                lines = run.errors.decode().splitlines()
+                self.assertEqual(len(lines), 1)
+                self.assertTrue(lines[0].startswith("wendrel-clip: " + arguments[0]), lines[0])
+                self.assertEqual(requests_seen(tag), "")
+        self.assertEqual(self.entries(), [])
+
+    def test_defaults_come_from_the_settings_file_and_the_environment(self):
+        program = self.folder / "program" / "wendrel-clip"
+        program.parent.mkdir()
+        shutil.copy(PROGRAM, program)
+        clips = self.folder / "clips"
+        clips.mkdir()
+        environment = dict(os.environ, WENDREL_SITE=SITE)
+        today = datetime.date.today().isoformat()
+
+        # No settings file: the current folder. Today is the default date, and
+        # the newest article, of 2008, ends the walk: an empty clip.
+        run = self.run_clip(program=program, cwd=clips, environment=environment)
+        self.assertEqual(run.status, 0, run.errors)
+        self.assertEqual((clips / (today + ".html")).read_bytes(), b"")
+
+        (program.parent / "Wendrel.ini").write_bytes(
+            b"[Dest]\r\nSaveFolderName=" + str(clips).encode() + b"\r\n")
+        run = self.run_clip("--since", "2008-07-16", program=program, environment=environment)
+        self.assertEqual(run.status, 0, run.errors)
+        self.assertEqual((clips / "2008-07-16.html").read_bytes(), expected_clip(SITE))
+
+    def test_version_is_the_version_records(self):
+        rc = (ROOT / "res" / "Wendrel.rc").read_text()
+        version = ".".join(re.search(r"^FILEVERSION (\d+), (\d+), (\d+), (\d+)", rc, re.M).groups())
+        run = self.run_clip("--version")
+        self.assertEqual((run.status, run.out.decode()), (0, "wendrel-clip %s\n" % version))
+
+    def test_ctrl_c_leaves_no_file_and_the_earlier_clip_intact(self):
+        earlier = self.folder / "2008-07-16.html"
+        earlier.write_bytes(b"earlier clip")
+        process = subprocess.Popen(
+            [str(PROGRAM), "--since", "2008-07-16", "--site", SITE + "/stalled", "--folder",
+             str(self.folder)], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        deadline = time.monotonic() + RUN_LIMIT_SECONDS
+        while "/stalled/arti/1.html" not in requests_seen("/stalled/arti/1.html"):
+            self.assertLess(time.monotonic(), deadline, "the run never asked for the article")
+            time.sleep(0.05)
+        started = time.monotonic()
+        process.send_signal(signal.SIGINT)
+        out, errors = process.communicate(timeout=RUN_LIMIT_SECONDS)
+
+        self.assertLess(time.monotonic() - started, STOP_LIMIT_SECONDS)
+        self.assertEqual(process.returncode, 130)
+        self.assertEqual(errors.decode().splitlines()[-1], "Stopped by Ctrl+C: nothing was written")
+        self.assertEqual(self.entries(), ["2008-07-16.html"])
+        self.assertEqual(earlier.read_bytes(), b"earlier clip")
+
+
+def main():
+    global PROGRAM, SITE
+    PROGRAM = Path(sys.argv[1]).resolve()
+    SITE = (Path(sys.argv[2]) / "site" / "site.txt").read_text().strip()
+    unittest.main(argv=sys.argv[:1], verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
