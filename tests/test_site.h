@@ -41,4 +41,10 @@ inline PageText RefusedBase() {
     return FixtureLine("site/refused.txt");
 }
 
+// A loopback address that listens and never accepts: a connection to it
+// never completes.
+inline PageText UnacceptingBase() {
+    return FixtureLine("site/unaccepting.txt");
+}
+
 }  // namespace wendrel::testing
