@@ -4,6 +4,8 @@
 #include <functional>
 #include <string_view>
 
+#include "engine/clip_run.h"
+
 namespace wendrel::cli {
 
 namespace {
@@ -55,7 +57,7 @@ std::optional<int> ParseConnections(const std::string& value) {
         return std::nullopt;
     }
     const int count = std::stoi(value);
-    if (count < 1 || count > kMaxConnectionsArgument) {
+    if (count < 1 || count > kMaxConnections) {
         return std::nullopt;
     }
     return count;
@@ -122,7 +124,7 @@ std::string ReadConnections(const std::string& value, ClipArguments& arguments) 
     arguments.connections = ParseConnections(value);
     if (!arguments.connections) {
         return "--connections: " + Quoted(value) + " is not a whole number from 1 to " +
-               std::to_string(kMaxConnectionsArgument);
+               std::to_string(kMaxConnections);
     }
     return {};
 }

@@ -9,9 +9,6 @@
 
 namespace wendrel::cli {
 
-// The most connections a command line may ask for.
-constexpr int kMaxConnectionsArgument = 8;
-
 // Options left out stay empty: their defaults come from the settings file and
 // the environment, which parsing does not read.
 struct ClipArguments {

@@ -42,7 +42,9 @@ ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipFi
     ConsoleClip clip(request.since, request.folder, console);
     ConsoleClipWriter clipWriter(clip, writer);
     try {
-        const ClipOutcome outcome = RunClip(clip, fetcher, clipWriter, request.siteBase);
+        WalkLimits limits;
+        limits.connections = request.connections;
+        const ClipOutcome outcome = RunClip(clip, fetcher, clipWriter, request.siteBase, limits);
         console.Status(ConsoleText(clip.Status()));
         return ExitCodeOf(outcome);
     } catch (const FileFailure& failure) {

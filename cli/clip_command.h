@@ -24,6 +24,7 @@ struct ClipRequest {
     CalendarDate since;
     PageText folder;
     PageText siteBase;
+    int connections;
 };
 
 // Runs the clip and ends with the status text on standard output, or the

@@ -25,6 +25,12 @@ void ConsoleClip::SetStatusText(const PageText& text) {
     m_status = text;
 }
 
+// Called while the run waits for a page: a stop here abandons the fetches in
+// flight at once.
+void ConsoleClip::KeepPainting() {
+    StopIfInterrupted();
+}
+
 void ConsoleClip::BeginWriting() {
     StopIfInterrupted();
     m_writing = true;

@@ -20,6 +20,7 @@ class ConsoleClip final : public ClipDialog {
     void SetStatusText(const PageText& text) override;
     void ShowWaitCursor() override {}
     void RemoveWaitCursor() override {}
+    void KeepPainting() override;
     void ArticleRead(const WalkProgress& progress) override;
 
     // The last status text, as the dialog would show it.

@@ -31,7 +31,8 @@ CalendarDate Today() {
 ClipRequest RequestOf(const ClipArguments& arguments) {
     const std::string settingsPath = SettingsPath();
     return {arguments.since, arguments.folder.value_or(DefaultFolder(settingsPath)),
-            arguments.site.value_or(SiteBase())};
+            arguments.site.value_or(SiteBase()),
+            arguments.connections.value_or(DefaultConnections(settingsPath))};
 }
 
 int Main(const std::vector<std::string>& commandLine) {

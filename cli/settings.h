@@ -22,8 +22,7 @@ std::string CurrentFolder();
 // The remembered save folder, else the current folder.
 std::string DefaultFolder(const std::string& settingsPath);
 
-// [Fetch] Connections clamped to 1..maxConnections; defaultConnections when it
-// is missing or not a whole number.
-int DefaultConnections(const std::string& settingsPath, int defaultConnections, int maxConnections);
+// [Fetch] Connections, read as the dialog reads it.
+int DefaultConnections(const std::string& settingsPath);
 
 }  // namespace wendrel::cli

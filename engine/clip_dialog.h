@@ -28,6 +28,9 @@ class ClipDialog {
     virtual void SetStatusText(const PageText& text) = 0;
     virtual void ShowWaitCursor() = 0;
     virtual void RemoveWaitCursor() = 0;
+    // Called now and then while the run waits for a page, on the thread that
+    // started the run: the window may paint, and still takes no input.
+    virtual void KeepPainting() = 0;
     // After each article page has been judged. A window that shows only its
     // status text needs nothing more.
     virtual void ArticleRead(const WalkProgress& progress) { static_cast<void>(progress); }

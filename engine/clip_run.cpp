@@ -7,9 +7,11 @@
 #include <iterator>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "engine/clean_up.h"
 #include "engine/failure.h"
+#include "engine/fetch_window.h"
 
 namespace wendrel {
 
@@ -29,7 +31,11 @@ constexpr char kArticleFooter[] = "<br></b>";
 constexpr char kReadingStatus[] = "Reading...";
 constexpr char kSavedStatus[] = "Saved to ";
 constexpr char kNoArticlesStatus[] = "No articles found at ";
-constexpr char kGaveUpNote[] = " (stopped: 50 pages in a row had no date)";
+constexpr char kUndatedStopNote[] = "stopped: 50 pages in a row had no date";
+constexpr char kUnreadStopNote[] = "stopped: the site did not answer 5 times in a row";
+constexpr char kNotesOpen[] = " (";
+constexpr char kNotesJoin[] = "; ";
+constexpr char kNotesClose[] = ")";
 
 constexpr char kClipSuffix[] = ".html";
 // A path must end, with its NUL, within this many bytes for Windows to take it.
@@ -128,10 +134,34 @@ PageText ClipFolder(const PageText& folderText, char separator) {
     return folderText;
 }
 
+// How a walk ended, for the status line.
 struct Walk {
     PageText collected;
-    bool gaveUp = false;
+    const char* stopNote = nullptr;  // why the walk gave up before the since date
+    int unreadPages = 0;
 };
+
+// "Saved to" stands alone when the walk has nothing to add; otherwise one
+// parenthesis holds every note.
+PageText WalkNotes(const Walk& walk) {
+    std::vector<PageText> notes;
+    if (walk.stopNote != nullptr) {
+        notes.emplace_back(walk.stopNote);
+    }
+    if (walk.unreadPages == 1) {
+        notes.emplace_back("1 page could not be read");
+    } else if (walk.unreadPages > 1) {
+        notes.push_back(std::to_string(walk.unreadPages) + " pages could not be read");
+    }
+    if (notes.empty()) {
+        return {};
+    }
+    PageText joined = kNotesOpen + notes.front();
+    for (std::size_t i = 1; i < notes.size(); ++i) {
+        joined += kNotesJoin + notes[i];
+    }
+    return joined + kNotesClose;
+}
 
 // Appends one article to the clip, or throws MemoryFailure when the clip would
 // outgrow maxClipBytes.
@@ -145,33 +175,64 @@ void CollectArticle(PageText& clip, const PageText& address, const PageText& con
     clip.append(kArticleHeader).append(address).append(kArticleFooter).append(content);
 }
 
-Walk WalkArticles(ClipDialog& dialog, PageFetcher& fetcher, const PageText& siteBase, int newest,
+// Counts the pages in a row that something is wrong with, for the two stops.
+class Streak {
+  public:
+    explicit Streak(int limit) : m_limit(limit) {}
+    // True when this page makes the streak long enough to stop.
+    bool Extend(bool wrong) {
+        m_length = wrong ? m_length + 1 : 0;
+        return m_length == m_limit;
+    }
+
+  private:
+    int m_limit;
+    int m_length = 0;
+};
+
+Walk WalkArticles(ClipDialog& dialog, FetchWindow& window, const PageText& siteBase, int newest,
                   const PageText& since, const WalkLimits& limits) {
     Walk walk;
-    PageText page;
-    int pagesWithoutDate = 0;
+    Streak undated(kMaxPagesWithoutDate);
+    Streak unread(kMaxUnreadInARow);
+    int nextAsked = newest;
     int articlesRead = 0;
     for (int number = newest; number >= 1; --number) {
         const PageText address = ArticleAddress(siteBase, number);
         dialog.SetStatusText(kReadingStatus + address);
-        fetcher.ReadUrl(address, page);
-        const PageText date = RegistrationDate(page);
-        dialog.ArticleRead({++articlesRead, address, date, 0});
+        while (nextAsked >= 1 && window.Outstanding() < limits.connections) {
+            window.Ask(ArticleAddress(siteBase, nextAsked--));
+        }
+        const FetchedPage fetched = window.TakeOldest([&dialog] { dialog.KeepPainting(); });
+        const PageText date = RegistrationDate(fetched.page);
+        dialog.ArticleRead(
+            {++articlesRead, address, date, walk.unreadPages + (fetched.unread ? 1 : 0)});
         if (!date.empty() && CompareText(since, date) > 0) {
             break;
         }
-        CollectArticle(walk.collected, address, ArticleContent(page), limits.maxClipBytes);
-        pagesWithoutDate = date.empty() ? pagesWithoutDate + 1 : 0;
-        if (pagesWithoutDate == kMaxPagesWithoutDate) {
-            walk.gaveUp = true;
+        CollectArticle(walk.collected, address, ArticleContent(fetched.page), limits.maxClipBytes);
+        walk.unreadPages += fetched.unread ? 1 : 0;
+        if (unread.Extend(fetched.unread)) {
+            walk.stopNote = kUnreadStopNote;
+            break;
+        }
+        if (undated.Extend(date.empty())) {
+            walk.stopNote = kUndatedStopNote;
             break;
         }
     }
     return walk;
 }
 
+// The list page comes first and alone: nothing else can be asked for before
+// its newest article number is known.
+FetchedPage ListPage(ClipDialog& dialog, FetchWindow& window, const PageText& siteBase) {
+    window.Ask(ListPageAddress(siteBase));
+    return window.TakeOldest([&dialog] { dialog.KeepPainting(); });
+}
+
 ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
-                 const PageText& siteBase, const WalkLimits& limits) {
+                 const PageText& siteBase, const WalkLimits& limits, Pause& pause) {
     WaitCursor waitCursor(dialog);
     dialog.SetStatusText(kReadingStatus);
     const PageText since = FormatSinceDate(dialog.SinceDate());
@@ -184,28 +245,39 @@ ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& write
         throw FileFailure(FileCause::badPath, path);
     }
 
-    PageText page;
-    fetcher.ReadUrl(ListPageAddress(siteBase), page);
-    const int newest = NewestArticleNumber(page, siteBase);
-    if (newest < 1) {
-        // An earlier clip of this date is worth more than an empty one.
-        dialog.SetStatusText(kNoArticlesStatus + ListPageAddress(siteBase));
-        return ClipOutcome::noArticles;
+    WalkLimits walkLimits = limits;
+    walkLimits.connections = std::clamp(limits.connections, 1, kMaxConnections);
+    fetcher.AllowConnections(walkLimits.connections);
+    Walk walk;
+    {
+        FetchWindow window(fetcher, pause, walkLimits.connections);
+        const int newest = NewestArticleNumber(ListPage(dialog, window, siteBase).page, siteBase);
+        if (newest < 1) {
+            // An earlier clip of this date is worth more than an empty one.
+            dialog.SetStatusText(kNoArticlesStatus + ListPageAddress(siteBase));
+            return ClipOutcome::noArticles;
+        }
+        walk = WalkArticles(dialog, window, siteBase, newest, since, walkLimits);
     }
-
-    Walk walk = WalkArticles(dialog, fetcher, siteBase, newest, since, limits);
     CleanUpClip(walk.collected);
     writer.Write(path, walk.collected);
-    dialog.SetStatusText(kSavedStatus + path + (walk.gaveUp ? kGaveUpNote : ""));
-    return walk.gaveUp ? ClipOutcome::savedWithNotes : ClipOutcome::saved;
+    const PageText notes = WalkNotes(walk);
+    dialog.SetStatusText(kSavedStatus + path + notes);
+    return notes.empty() ? ClipOutcome::saved : ClipOutcome::savedWithNotes;
 }
 
 }  // namespace
 
 ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits) {
+    SystemPause pause;
+    return RunClip(dialog, fetcher, writer, siteBase, limits, pause);
+}
+
+ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+                    const PageText& siteBase, const WalkLimits& limits, Pause& pause) {
     try {
-        return Clip(dialog, fetcher, writer, siteBase, limits);
+        return Clip(dialog, fetcher, writer, siteBase, limits, pause);
     } catch (const std::bad_alloc&) {
         throw MemoryFailure();
     }

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstddef>
 
+#include "engine/abandon_signal.h"
 #include "engine/clip_dialog.h"
 #include "engine/clip_file.h"
 #include "engine/page_fetcher.h"
@@ -15,10 +16,22 @@ namespace wendrel {
 // that a site that stopped serving dates cannot keep a run going for ever.
 constexpr int kMaxPagesWithoutDate = 50;
 
+// Article pages in a row that could not be read after which a walk gives up:
+// the site is gone, and waiting out every page's attempts would hold the run.
+constexpr int kMaxUnreadInARow = 5;
+
+// How many article pages a walk may fetch at once: a few connections are
+// polite to the site and already cut most of the waiting.
+constexpr int kDefaultConnections = 4;
+constexpr int kMaxConnections = 8;
+
 // What one run may gather. The clean-up measures the clip in signed 32-bit
 // positions, so a longer clip could not be cleaned correctly.
+// connections is the window of article pages fetched at once, 1 to
+// kMaxConnections; 1 fetches one page at a time.
 struct WalkLimits {
     std::size_t maxClipBytes = INT_MAX;
+    int connections = 1;
 };
 
 // How a run that raised no failure ended.
@@ -35,7 +48,13 @@ enum class ClipOutcome {
 // Throws FileFailure, MemoryFailure or InvalidArgumentFailure; the wait cursor
 // is removed on every path. A walk that would gather more than
 // limits.maxClipBytes is a MemoryFailure, and nothing is written.
+// Up to limits.connections article pages are fetched at once, on threads of
+// the run's own, and read strictly newest first, so the clip and where the
+// walk stops are those of fetching one page at a time; pages fetched past the
+// stop are abandoned. Transient failures are tried again after pause.
 ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits = {});
+ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+                    const PageText& siteBase, const WalkLimits& limits, Pause& pause);
 
 }  // namespace wendrel

@@ -2,25 +2,59 @@
 #pragma once
 
 #include <chrono>
+#include <string_view>
 
+#include "engine/abandon_signal.h"
 #include "engine/text.h"
 
 namespace wendrel {
+
+// How one fetch ended. The fetcher only reports it; whether to try again, and
+// whether the page counts as read, is the run's to judge.
+enum class FetchEnd {
+    answered,          // the server sent a status line and headers
+    noAnswer,          // refused, reset, timed out or cut before the headers ended
+    tooManyRedirects,  // the redirects went past the fetcher's limit
+};
+
+struct FetchResult {
+    int bytes = 0;  // body bytes received, the NUL and what follows it included
+    FetchEnd end = FetchEnd::answered;
+    int status = 0;  // the HTTP status of an answer
+    // The answer's Retry-After in seconds; -1 when it has none in seconds.
+    int retryAfterSeconds = -1;
+};
+
+// The seconds a Retry-After header's value asks for; -1 for the date form,
+// which a site under strain rarely sends, and for anything else.
+int RetryAfterSeconds(std::string_view value);
 
 class PageFetcher {
   public:
     virtual ~PageFetcher() = default;
 
     // Replaces page with the body found at address, cut at its first NUL; a
-    // page that cannot be fetched becomes empty. Returns the body bytes received.
-    virtual int ReadUrl(const PageText& address, PageText& page) = 0;
+    // page that cannot be fetched becomes empty. Several threads may fetch at
+    // once. Once abandon is raised the fetch ends soon, as one without answer.
+    virtual FetchResult ReadUrl(const PageText& address, PageText& page,
+                                AbandonSignal& abandon) = 0;
+
+    // The run fetches up to count pages of one site at once from now on; a
+    // fetcher that limits its connections per server lets this many through.
+    virtual void AllowConnections(int count) { static_cast<void>(count); }
+
+    // One fetch that nothing abandons.
+    FetchResult ReadUrl(const PageText& address, PageText& page) {
+        AbandonSignal never;
+        return ReadUrl(address, page, never);
+    }
 };
 
 #ifdef _WIN32
 // Fetches through WinInet as user agent "Read URL", always from the server.
-// Connecting, sending and each wait for more of the answer give up after
-// timeOut, and at most kMaxRedirects redirects are followed, so that no site
-// can hold a run for ever. What arrived before a time-out is kept.
+// Each fetch ends by the clock within timeOut, the connection included, and
+// follows at most kMaxRedirects redirects, so that no site can hold a run for
+// ever. What arrived before a time-out is kept.
 class InternetPageFetcher final : public PageFetcher {
   public:
     static constexpr std::chrono::milliseconds kDefaultTimeOut{30000};
@@ -28,7 +62,10 @@ class InternetPageFetcher final : public PageFetcher {
 
     explicit InternetPageFetcher(std::chrono::milliseconds timeOut = kDefaultTimeOut);
 
-    int ReadUrl(const PageText& address, PageText& page) override;
+    using PageFetcher::ReadUrl;
+    FetchResult ReadUrl(const PageText& address, PageText& page, AbandonSignal& abandon) override;
+    // Sets WinInet's per-server connection limit, which holds for the process.
+    void AllowConnections(int count) override;
 
   private:
     std::chrono::milliseconds m_timeOut;
@@ -47,7 +84,8 @@ class CurlPageFetcher final : public PageFetcher {
 
     explicit CurlPageFetcher(std::chrono::milliseconds timeOut = kDefaultTimeOut);
 
-    int ReadUrl(const PageText& address, PageText& page) override;
+    using PageFetcher::ReadUrl;
+    FetchResult ReadUrl(const PageText& address, PageText& page, AbandonSignal& abandon) override;
 
   private:
     std::chrono::milliseconds m_timeOut;

@@ -1,10 +1,13 @@
 #include <curl/curl.h>
 
+#include <cctype>
 #include <climits>
 #include <cstddef>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "engine/failure.h"
 #include "engine/page_fetcher.h"
@@ -19,26 +22,15 @@ constexpr char kUserAgent[] = "Read URL";
 constexpr long kReadSize = 1024;
 // The page's positions are signed 32-bit offsets.
 constexpr std::size_t kMaxBodyBytes = INT_MAX;
+// How long one wait for the network lasts at most; an abandon wakes it sooner.
+constexpr int kPollMilliseconds = 1000;
+constexpr std::string_view kRetryAfterName = "retry-after:";
 
 // libcurl's process-wide set-up must run once, before any thread fetches.
 void InitialiseCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
-
-class EasyHandle {
-  public:
-    EasyHandle() : m_handle(curl_easy_init()) {}
-    ~EasyHandle() { curl_easy_cleanup(m_handle); }
-    EasyHandle(const EasyHandle&) = delete;
-    EasyHandle& operator=(const EasyHandle&) = delete;
-
-    CURL* Get() const { return m_handle; }
-    explicit operator bool() const { return m_handle != nullptr; }
-
-  private:
-    CURL* m_handle;
-};
 
 class HeaderList {
   public:
@@ -53,24 +45,64 @@ class HeaderList {
     curl_slist* m_list;
 };
 
-// The body as it arrives. libcurl is C: a failure inside its callback is kept
-// here and stops the transfer, to be thrown once libcurl has returned.
-struct Body {
-    std::string bytes;
+// What one transfer has received so far. libcurl is C: a failure inside its
+// callbacks is kept here and stops the transfer, to be thrown once libcurl
+// has returned.
+struct Transfer {
+    std::string body;
     bool outOfMemory = false;
+    // Whether the latest answer's headers have ended, so that it is an answer.
+    bool headersEnded = false;
+    std::string retryAfter;
 };
 
+std::string_view Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+bool StartsWithName(std::string_view line, std::string_view lowerCaseName) {
+    if (line.size() < lowerCaseName.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < lowerCaseName.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(line[i])) != lowerCaseName[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every answer of a redirect's chain starts with its status line; only the
+// last one's headers count.
+size_t OnHeaderLine(char* bytes, size_t size, size_t count, void* userData) {
+    auto& transfer = *static_cast<Transfer*>(userData);
+    const std::string_view line(bytes, size * count);
+    if (line.substr(0, 5) == "HTTP/") {
+        transfer.headersEnded = false;
+        transfer.retryAfter.clear();
+    } else if (Trimmed(line).empty()) {
+        transfer.headersEnded = true;
+    } else if (StartsWithName(line, kRetryAfterName)) {
+        transfer.retryAfter = Trimmed(line.substr(kRetryAfterName.size()));
+    }
+    return line.size();
+}
+
 size_t AppendPiece(char* piece, size_t size, size_t count, void* userData) {
-    auto& body = *static_cast<Body*>(userData);
+    auto& transfer = *static_cast<Transfer*>(userData);
     const size_t length = size * count;
-    if (length > kMaxBodyBytes - body.bytes.size()) {
-        body.outOfMemory = true;
+    if (length > kMaxBodyBytes - transfer.body.size()) {
+        transfer.outOfMemory = true;
         return 0;
     }
     try {
-        body.bytes.append(piece, length);
+        transfer.body.append(piece, length);
     } catch (const std::bad_alloc&) {
-        body.outOfMemory = true;
+        transfer.outOfMemory = true;
         return 0;
     }
     return length;
@@ -80,7 +112,7 @@ size_t AppendPiece(char* piece, size_t size, size_t count, void* userData) {
 // the host are the only headers, no proxy of the environment is used, and the
 // whole transfer, connection included, ends by the clock at timeOut.
 void SetRequest(CURL* easy, const PageText& address, const HeaderList& noAccept,
-                std::chrono::milliseconds timeOut, Body& body) {
+                std::chrono::milliseconds timeOut, Transfer& transfer) {
     curl_easy_setopt(easy, CURLOPT_URL, address.c_str());
     curl_easy_setopt(easy, CURLOPT_USERAGENT, kUserAgent);
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, noAccept.Get());
@@ -93,9 +125,70 @@ void SetRequest(CURL* easy, const PageText& address, const HeaderList& noAccept,
     // Threads fetch at once: a time-out must not come as a signal.
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReadSize);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, OnHeaderLine);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, AppendPiece);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
 }
+
+// One transfer on a handle set of its own, so that another thread can wake
+// the wait for the network when the fetch is abandoned.
+class Exchange {
+  public:
+    Exchange() : m_easy(curl_easy_init()), m_multi(curl_multi_init()) {
+        if (m_easy == nullptr || m_multi == nullptr) {
+            Release();
+            throw MemoryFailure();
+        }
+    }
+    ~Exchange() { Release(); }
+    Exchange(const Exchange&) = delete;
+    Exchange& operator=(const Exchange&) = delete;
+
+    CURL* Easy() const { return m_easy; }
+
+    // From any thread.
+    void Wake() { curl_multi_wakeup(m_multi); }
+
+    // Runs the transfer to its end, or until abandon is raised: then nothing.
+    std::optional<CURLcode> Perform(const AbandonSignal& abandon) {
+        curl_multi_add_handle(m_multi, m_easy);
+        int running = 1;
+        while (!abandon.Raised()) {
+            curl_multi_perform(m_multi, &running);
+            if (running == 0) {
+                return Result();
+            }
+            curl_multi_poll(m_multi, nullptr, 0, kPollMilliseconds, nullptr);
+        }
+        return std::nullopt;
+    }
+
+    int Status() const {
+        long status = 0;
+        curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
+        return static_cast<int>(status);
+    }
+
+  private:
+    CURLcode Result() const {
+        int queued = 0;
+        const CURLMsg* message = curl_multi_info_read(m_multi, &queued);
+        return message != nullptr && message->msg == CURLMSG_DONE ? message->data.result
+                                                                  : CURLE_RECV_ERROR;
+    }
+
+    void Release() {
+        if (m_multi != nullptr && m_easy != nullptr) {
+            curl_multi_remove_handle(m_multi, m_easy);
+        }
+        curl_easy_cleanup(m_easy);
+        curl_multi_cleanup(m_multi);
+    }
+
+    CURL* m_easy;
+    CURLM* m_multi;
+};
 
 }  // namespace
 
@@ -103,26 +196,35 @@ CurlPageFetcher::CurlPageFetcher(std::chrono::milliseconds timeOut) : m_timeOut(
     InitialiseCurlOnce();
 }
 
-int CurlPageFetcher::ReadUrl(const PageText& address, PageText& page) {
+FetchResult CurlPageFetcher::ReadUrl(const PageText& address, PageText& page,
+                                     AbandonSignal& abandon) {
     page.clear();
-    const EasyHandle easy;
-    if (!easy) {
-        throw MemoryFailure();
-    }
+    Exchange exchange;
     // An empty value drops the header libcurl would add.
     const HeaderList noAccept("Accept:");
-    Body body;
-    SetRequest(easy.Get(), address, noAccept, m_timeOut, body);
-    const CURLcode code = curl_easy_perform(easy.Get());
-    if (body.outOfMemory || code == CURLE_OUT_OF_MEMORY) {
+    Transfer transfer;
+    SetRequest(exchange.Easy(), address, noAccept, m_timeOut, transfer);
+    std::optional<CURLcode> code;
+    {
+        const AbandonSignal::Hook hook(abandon, [&exchange] { exchange.Wake(); });
+        code = exchange.Perform(abandon);
+    }
+    if (transfer.outOfMemory || code == CURLE_OUT_OF_MEMORY) {
         throw MemoryFailure();
     }
-    if (code == CURLE_TOO_MANY_REDIRECTS) {
-        return 0;
+    if (!code) {
+        return {0, FetchEnd::noAnswer, 0, -1};
+    }
+    if (*code == CURLE_TOO_MANY_REDIRECTS) {
+        return {0, FetchEnd::tooManyRedirects, exchange.Status(), -1};
+    }
+    if (!transfer.headersEnded) {
+        return {0, FetchEnd::noAnswer, 0, -1};
     }
     // A reset, a cut or a stall after part of the body keeps what came.
-    page.assign(body.bytes, 0, body.bytes.find('\0'));
-    return static_cast<int>(body.bytes.size());
+    page.assign(transfer.body, 0, transfer.body.find('\0'));
+    return {static_cast<int>(transfer.body.size()), FetchEnd::answered, exchange.Status(),
+            RetryAfterSeconds(transfer.retryAfter)};
 }
 
 }  // namespace wendrel

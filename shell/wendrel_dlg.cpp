@@ -6,10 +6,12 @@
 #include "engine/failure.h"
 #include "engine/site.h"
 #include "res/resource.h"
+#include "shell/fetch_settings.h"
 #include "shell/folder_picker.h"
 #include "shell/minimised_icon.h"
 #include "shell/save_folder.h"
 #include "win/paint_dc.h"
+#include "win/paint_messages.h"
 #include "win/system_message.h"
 
 namespace {
@@ -46,7 +48,9 @@ BOOL CWendrelDlg::OnInitDialog() {
 // One clip run; the dialog stays open whatever its outcome.
 void CWendrelDlg::OnOK() {
     try {
-        wendrel::RunClip(*this, m_fetcher, m_writer, wendrel::SiteBase());
+        wendrel::WalkLimits limits;
+        limits.connections = LoadConnections(m_strIniPath);
+        wendrel::RunClip(*this, m_fetcher, m_writer, wendrel::SiteBase(), limits);
     } catch (const wendrel::InvalidArgumentFailure& failure) {
         // The system describes the status in the user's language when it can.
         const std::string systemText = SystemMessageText(wendrel::InvalidArgumentFailure::kStatus);
@@ -117,4 +121,9 @@ void CWendrelDlg::ShowWaitCursor() {
 
 void CWendrelDlg::RemoveWaitCursor() {
     m_waitCursor.reset();
+}
+
+// Input stays queued as before: a click now would land in a run half done.
+void CWendrelDlg::KeepPainting() {
+    DispatchPaintMessages();
 }

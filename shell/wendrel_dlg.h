@@ -36,6 +36,7 @@ class CWendrelDlg : public CDialog, private wendrel::ClipDialog {
     void SetStatusText(const wendrel::PageText& text) override;
     void ShowWaitCursor() override;
     void RemoveWaitCursor() override;
+    void KeepPainting() override;
 
     std::string m_strIniPath;
     HICON m_hIcon;

@@ -38,7 +38,9 @@ constexpr char kOutOfMemoryLine[] =
 
 class OutOfMemorySite : public PageFetcher {
   public:
-    int ReadUrl(const PageText&, PageText&) override { throw MemoryFailure(); }
+    FetchResult ReadUrl(const PageText&, PageText&, AbandonSignal&) override {
+        throw MemoryFailure();
+    }
 };
 
 // A stream the test reads back once the console has written to it.
@@ -67,8 +69,8 @@ class ClipCommandTest : public ::testing::Test {
   protected:
     ExitCode Run(PageFetcher& fetcher, bool quiet = false) {
         Console console(out.File(), errors.File(), quiet, false);
-        return RunClipCommand({{2008, 7, 16}, "C:\\Clips", wendrel::testing::kBase}, fetcher, disk,
-                              console);
+        return RunClipCommand({{2008, 7, 16}, "C:\\Clips", wendrel::testing::kBase, 4}, fetcher,
+                              disk, console);
     }
 
     FakeSite site;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <new>
 #include <string>
 #include <vector>
@@ -259,6 +260,105 @@ TEST_F(ClipRunTest, UnfetchableArticleIsCollectedEmptyAndTheWalkGoesOn) {
                           FakeSite::ArticleAddress(2) + "<br></b>");
 }
 
+const testing::Answer kNoAnswer{FetchEnd::noAnswer, 0, "", -1};
+const testing::Answer kBusy{FetchEnd::answered, 503, "busy", -1};
+const testing::Answer kNotFound{FetchEnd::answered, 404, "", -1};
+const testing::Answer kUndated{FetchEnd::answered, 200, "no date here", -1};
+const testing::Answer kRedirectLoop{FetchEnd::tooManyRedirects, 0, "", -1};
+
+struct NoteCase {
+    const char* name;
+    int newest;
+    std::map<int, testing::Answer> answers;  // the rest are dated pages
+    PageText notes;
+    int lastArticle;
+};
+
+class StatusNoteTest : public ::testing::TestWithParam<NoteCase> {};
+
+TEST_P(StatusNoteTest, SavedStatusCarriesEveryNoteInOneParenthesis) {
+    const NoteCase& c = GetParam();
+    FakeDialog dialog;
+    FakeSite site;
+    FakeDisk disk;
+    testing::FakePause pause;
+    site.SetNewest(c.newest);
+    for (int number = 1; number <= c.newest; ++number) {
+        site.SetArticle(number, testing::ArticlePage("2008-07-20", "T", "B"));
+    }
+    for (const auto& [number, answer] : c.answers) {
+        site.answers[FakeSite::ArticleAddress(number)] = {answer};
+    }
+
+    RunClip(dialog, site, disk, kBase, WalkLimits{}, pause);
+
+    EXPECT_EQ(dialog.statuses.back(), std::string("Saved to ") + kClipPath + c.notes);
+    EXPECT_EQ(site.requests.back(), FakeSite::ArticleAddress(c.lastArticle));
+}
+
+std::map<int, testing::Answer> Many(int from, int to, const testing::Answer& answer) {
+    std::map<int, testing::Answer> answers;
+    for (int number = from; number <= to; ++number) {
+        answers[number] = answer;
+    }
+    return answers;
+}
+
+// a, with b's answers in place of a's.
+std::map<int, testing::Answer> Joined(std::map<int, testing::Answer> a,
+                                      const std::map<int, testing::Answer>& b) {
+    for (const auto& [number, answer] : b) {
+        a[number] = answer;
+    }
+    return a;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StatusNoteTest,
+    ::testing::Values(
+        NoteCase{"NothingToAdd", 3, {{2, kNotFound}}, "", 1},
+        NoteCase{"OnePageUnread", 3, {{2, kNoAnswer}}, " (1 page could not be read)", 1},
+        NoteCase{"PagesUnread",
+                 9,
+                 {{8, kBusy}, {5, kRedirectLoop}, {2, kNoAnswer}},
+                 " (3 pages could not be read)",
+                 1},
+        NoteCase{"FourInARowAreNoStop", 9, Joined(Many(5, 8, kNoAnswer), {{3, kBusy}}),
+                 " (5 pages could not be read)", 1},
+        NoteCase{"FiveInARowStop", 20, Joined(Many(11, 15, kNoAnswer), {{18, kBusy}}),
+                 " (stopped: the site did not answer 5 times in a row; 6 pages could not be "
+                 "read)",
+                 11},
+        NoteCase{"UndatedStopWithUnreadPages", 60,
+                 Joined(Many(1, 55, kUndated), {{40, kNoAnswer}, {30, kBusy}}),
+                 " (stopped: 50 pages in a row had no date; 2 pages could not be read)", 6}),
+    [](const ::testing::TestParamInfo<NoteCase>& info) { return std::string(info.param.name); });
+
+TEST(ClipRunRetryTest, OneConnectionAsksAgainForTheSamePageBeforeTheNext) {
+    FakeDialog dialog;
+    FakeSite site;
+    FakeDisk disk;
+    testing::FakePause pause;
+    site.SetNewest(2);
+    site.SetArticle(2, testing::ArticlePage("2008-07-20", "T2", "B2"));
+    site.SetArticle(1, testing::ArticlePage("2008-07-20", "T1", "B1"));
+    site.answers[FakeSite::ArticleAddress(2)] = {
+        kNoAnswer,
+        kBusy,
+        {FetchEnd::answered, 200, site.pages.at(FakeSite::ArticleAddress(2)), -1}};
+
+    RunClip(dialog, site, disk, kBase, WalkLimits{}, pause);
+
+    EXPECT_EQ(site.requests,
+              (std::vector<PageText>{FakeSite::ListAddress(), FakeSite::ArticleAddress(2),
+                                     FakeSite::ArticleAddress(2), FakeSite::ArticleAddress(2),
+                                     FakeSite::ArticleAddress(1)}));
+    EXPECT_EQ(dialog.statuses, (std::vector<PageText>{"Reading...", Reading(2), Reading(1),
+                                                      std::string("Saved to ") + kClipPath}));
+    EXPECT_EQ(disk.files.at(kClipPath),
+              CleanedArticle(2, "T2", "B2") + CleanedArticle(1, "T1", "B1"));
+}
+
 TEST_F(ClipRunTest, TellsHowTheRunEnded) {
     EXPECT_EQ(RunClip(dialog, site, disk, kBase), ClipOutcome::noArticles);
 
@@ -272,11 +372,13 @@ TEST_F(ClipRunTest, TellsHowTheRunEnded) {
 }
 
 TEST_F(ClipRunTest, ReportsEveryJudgedArticleWithItsDate) {
+    testing::FakePause pause;
     site.SetNewest(3);
     site.SetArticle(3, testing::ArticlePage("2008-07-17", "T3", "B3"));
+    site.answers[FakeSite::ArticleAddress(2)] = {kNoAnswer};
     site.SetArticle(1, testing::ArticlePage("2008-07-15", "T1", "B1"));
 
-    Run();
+    RunClip(dialog, site, disk, kBase, WalkLimits{}, pause);
 
     std::vector<std::string> seen;
     for (const WalkProgress& step : dialog.progress) {
@@ -286,8 +388,8 @@ TEST_F(ClipRunTest, ReportsEveryJudgedArticleWithItsDate) {
     // The article that ends the walk was read too.
     EXPECT_EQ(seen, (std::vector<std::string>{
                         "1 " + FakeSite::ArticleAddress(3) + " [2008-07-17] 0",
-                        "2 " + FakeSite::ArticleAddress(2) + " [] 0",
-                        "3 " + FakeSite::ArticleAddress(1) + " [2008-07-15] 0",
+                        "2 " + FakeSite::ArticleAddress(2) + " [] 1",
+                        "3 " + FakeSite::ArticleAddress(1) + " [2008-07-15] 1",
                     }));
 }
 
@@ -393,7 +495,10 @@ TEST(ClipRunFailureTest, WriteFailureReachesTheCallerWithTheCursorRemoved) {
 
 class ExhaustedSite : public FakeSite {
   public:
-    int ReadUrl(const PageText&, PageText&) override { throw std::bad_alloc(); }
+    using FakeSite::ReadUrl;
+    FetchResult ReadUrl(const PageText&, PageText&, AbandonSignal&) override {
+        throw std::bad_alloc();
+    }
 };
 
 TEST(ClipRunFailureTest, RunningOutOfMemoryIsAMemoryFailure) {

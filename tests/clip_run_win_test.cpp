@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,34 +28,84 @@ PageText CleanedArticle(const PageText& site, int number, const PageText& title,
            kTitleMarker + title + "<br><br>" + body;
 }
 
+// A fresh folder under the temporary folder, removed with what it holds.
+class ClipFolder {
+  public:
+    ClipFolder() {
+        char temp[MAX_PATH];
+        char name[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        GetTempFileNameA(temp, "wcr", 0, name);
+        m_path = name;
+        fs::remove(m_path);
+        fs::create_directory(m_path);
+    }
+    ~ClipFolder() { fs::remove_all(m_path); }
+    ClipFolder(const ClipFolder&) = delete;
+    ClipFolder& operator=(const ClipFolder&) = delete;
+
+    std::string Path() const { return m_path.string(); }
+    std::string Clip() const {
+        std::ifstream in(m_path / "2008-07-16.html", std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+  private:
+    fs::path m_path;
+};
+
 TEST(WindowsClipRunTest, ClipsTheTestSiteIntoTheSaveFolder) {
     const PageText site = testing::TestSiteBase();
     ASSERT_FALSE(site.empty()) << "the test site is not running (CTest starts it)";
-    char temp[MAX_PATH];
-    char name[MAX_PATH];
-    ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
-    ASSERT_NE(GetTempFileNameA(temp, "wcr", 0, name), 0u);
-    const fs::path folder = name;
-    fs::remove(folder);
-    fs::create_directory(folder);
+    const ClipFolder folder;
     testing::FakeDialog dialog;
-    dialog.folder = folder.string();
+    dialog.folder = folder.Path();
     InternetPageFetcher fetcher{std::chrono::seconds(2)};
     SystemClipFileWriter writer;
 
-    RunClip(dialog, fetcher, writer, site);
+    RunClip(dialog, fetcher, writer, site, WalkLimits{INT_MAX, kDefaultConnections});
 
-    std::ifstream in(folder / "2008-07-16.html", std::ios::binary);
-    const std::string clip(std::istreambuf_iterator<char>(in), {});
-    in.close();
-    fs::remove_all(folder);
     // 서울 소식, 첫째 줄, 끝; 부산 소식, 표 안. Article 1 is dated before the
     // since date and ends the walk.
-    EXPECT_EQ(clip, CleanedArticle(site, 3, "\xBC\xAD\xBF\xEF \xBC\xD2\xBD\xC4",
-                                   "\xC3\xB9\xC2\xB0 \xC1\xD9<br>\xB3\xA1") +
-                        CleanedArticle(site, 2, "\xBA\xCE\xBB\xEA \xBC\xD2\xBD\xC4",
-                                       "\xC7\xA5 \xBE\xC8"));
-    EXPECT_EQ(dialog.statuses.back(), "Saved to " + folder.string() + "\\2008-07-16.html");
+    EXPECT_EQ(folder.Clip(), CleanedArticle(site, 3, "\xBC\xAD\xBF\xEF \xBC\xD2\xBD\xC4",
+                                            "\xC3\xB9\xC2\xB0 \xC1\xD9<br>\xB3\xA1") +
+                                 CleanedArticle(site, 2, "\xBA\xCE\xBB\xEA \xBC\xD2\xBD\xC4",
+                                                "\xC7\xA5 \xBE\xC8"));
+    EXPECT_EQ(dialog.statuses.back(), "Saved to " + folder.Path() + "\\2008-07-16.html");
+}
+
+struct ScenarioCase {
+    const char* site;  // a small failing site of tests/test_server.py
+    PageText notes;
+    int lastArticle;
+};
+
+// Every note, from a run through WinInet at the default window.
+TEST(WindowsClipRunTest, StatusNamesWhatWentWrong) {
+    const PageText base = testing::TestSiteBase();
+    ASSERT_FALSE(base.empty()) << "the test site is not running (CTest starts it)";
+    const ScenarioCase cases[] = {
+        {"notes", " (2 pages could not be read)", 4},
+        {"gone", " (stopped: the site did not answer 5 times in a row; 5 pages could not be read)",
+         11},
+        {"undated", " (stopped: 50 pages in a row had no date)", 11},
+    };
+    for (const ScenarioCase& expected : cases) {
+        SCOPED_TRACE(expected.site);
+        const PageText site = base + "/site/" + expected.site;
+        const ClipFolder folder;
+        testing::FakeDialog dialog;
+        dialog.folder = folder.Path();
+        InternetPageFetcher fetcher{std::chrono::seconds(2)};
+        SystemClipFileWriter writer;
+
+        RunClip(dialog, fetcher, writer, site, WalkLimits{INT_MAX, kDefaultConnections});
+
+        EXPECT_EQ(dialog.statuses.back(),
+                  "Saved to " + folder.Path() + "\\2008-07-16.html" + expected.notes);
+        EXPECT_EQ(dialog.statuses[dialog.statuses.size() - 2],
+                  "Reading..." + site + "/arti/" + std::to_string(expected.lastArticle) + ".html");
+    }
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // clip run can be driven and observed without a window, a network or a disk.
 #pragma once
 
+#include <deque>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -24,27 +26,41 @@ class FakeDialog : public ClipDialog {
     std::vector<WalkProgress> progress;
     int cursorsShown = 0;
     int cursorsRemoved = 0;
+    int paintsWhileWaiting = 0;
 
     CalendarDate SinceDate() override { return since; }
     PageText FolderText() override { return folder; }
     void SetStatusText(const PageText& text) override { statuses.push_back(text); }
     void ShowWaitCursor() override { ++cursorsShown; }
     void RemoveWaitCursor() override { ++cursorsRemoved; }
+    void KeepPainting() override { ++paintsWhileWaiting; }
     void ArticleRead(const WalkProgress& step) override { progress.push_back(step); }
 };
 
-// Serves pages by address; an address it does not know gives the empty page,
-// as an unfetchable one does.
+// One attempt's answer, as a site under strain might give it.
+struct Answer {
+    FetchEnd end = FetchEnd::answered;
+    int status = 200;
+    PageText body;
+    int retryAfterSeconds = -1;
+};
+
+// Serves pages by address; an address it does not know is answered 404 with
+// an empty page. An address with scripted answers gives them in turn, the
+// last one for good. Several threads may fetch at once.
 class FakeSite : public PageFetcher {
   public:
     std::map<PageText, PageText> pages;
+    std::map<PageText, std::deque<Answer>> answers;
     std::vector<PageText> requests;
 
-    int ReadUrl(const PageText& address, PageText& page) override {
+    using PageFetcher::ReadUrl;
+    FetchResult ReadUrl(const PageText& address, PageText& page, AbandonSignal&) override {
+        const std::lock_guard<std::mutex> lock(m_mutex);
         requests.push_back(address);
-        const auto found = pages.find(address);
-        page = found == pages.end() ? PageText() : found->second;
-        return static_cast<int>(page.size());
+        const Answer answer = Next(address);
+        page = answer.end == FetchEnd::noAnswer ? PageText() : answer.body;
+        return {static_cast<int>(page.size()), answer.end, answer.status, answer.retryAfterSeconds};
     }
 
     static PageText ListAddress() { return PageText(kBase) + "/kisa/list/total/home01.html"; }
@@ -56,6 +72,39 @@ class FakeSite : public PageFetcher {
         pages[ListAddress()] = "<html><a href=\"" + ArticleAddress(number) + "\">top</a>";
     }
     void SetArticle(int number, const PageText& page) { pages[ArticleAddress(number)] = page; }
+
+  private:
+    Answer Next(const PageText& address) {
+        const auto scripted = answers.find(address);
+        if (scripted != answers.end() && !scripted->second.empty()) {
+            Answer answer = scripted->second.front();
+            if (scripted->second.size() > 1) {
+                scripted->second.pop_front();
+            }
+            return answer;
+        }
+        const auto found = pages.find(address);
+        if (found == pages.end()) {
+            return Answer{FetchEnd::answered, 404, "", -1};
+        }
+        return Answer{FetchEnd::answered, 200, found->second, -1};
+    }
+
+    std::mutex m_mutex;
+};
+
+// Pauses without waiting, keeping each delay asked for.
+class FakePause : public Pause {
+  public:
+    std::vector<std::chrono::milliseconds> delays;
+
+    void For(std::chrono::milliseconds delay, AbandonSignal&) override {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        delays.push_back(delay);
+    }
+
+  private:
+    std::mutex m_mutex;
 };
 
 class FakeDisk : public ClipFileWriter {

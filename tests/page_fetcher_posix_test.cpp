@@ -78,7 +78,7 @@ class CurlPageFetcherTest : public ::testing::Test {
     Fetch Read(const PageText& address) {
         Fetch fetch{"text of an earlier page", -1, {}};
         const auto start = steady_clock::now();
-        fetch.result = fetcher.ReadUrl(address, fetch.page);
+        fetch.result = fetcher.ReadUrl(address, fetch.page).bytes;
         fetch.took = steady_clock::now() - start;
         return fetch;
     }

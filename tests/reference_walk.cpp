@@ -42,10 +42,15 @@ int NewestArticle(const PageText& listPage, const PageText& siteBase) {
 }
 
 PageText ClipOfWalk(const PageText& siteBase, int newest, const PageText& since,
-                    const std::function<PageText(int)>& pageOf) {
+                    const std::function<PageText(int)>& pageOf,
+                    const std::function<bool(int)>& unreadOf, int* lastNumber) {
     PageText collected;
     int undated = 0;
+    int unread = 0;
     for (int n = newest; n >= 1; --n) {
+        if (lastNumber != nullptr) {
+            *lastNumber = n;
+        }
         const PageText address = siteBase + "/arti/" + std::to_string(n) + ".html";
         const PageText page = pageOf(n);
         const int m = FindText(page, kDateLabel, 0);
@@ -58,6 +63,10 @@ PageText ClipOfWalk(const PageText& siteBase, int newest, const PageText& since,
         const int w = FindText(page, "<!-- #####  news title ##### -->", 0);
         const int a = FindText(page, "<!-- ##### news text - auto END ##### -->", 0);
         collected += "<b><br><hr><br>" + address + "<br></b>" + MidText(page, w, a - w);
+        unread = unreadOf && unreadOf(n) ? unread + 1 : 0;
+        if (unread == kMaxUnreadInARow) {
+            break;
+        }
         undated = dated ? 0 : undated + 1;
         if (undated == kMaxPagesWithoutDate) {
             break;

@@ -13,8 +13,11 @@ namespace wendrel::reference {
 int NewestArticle(const PageText& listPage, const PageText& siteBase);
 
 // The cleaned clip of a walk from newest down, where pageOf gives the page
-// the run received for an article number.
+// the run received for an article number and unreadOf, when given, whether
+// that page could not be read. lastNumber, when given, receives the number of
+// the article the walk stopped at.
 PageText ClipOfWalk(const PageText& siteBase, int newest, const PageText& since,
-                    const std::function<PageText(int)>& pageOf);
+                    const std::function<PageText(int)>& pageOf,
+                    const std::function<bool(int)>& unreadOf = nullptr, int* lastNumber = nullptr);
 
 }  // namespace wendrel::reference

@@ -70,7 +70,7 @@ TEST_F(SettingsTest, ConnectionsAreClampedAndDefaultWhenNoNumber) {
     };
     for (const auto& [value, connections] : cases) {
         const std::string path = Put(std::string("[Fetch]\nConnections=") + value + "\n");
-        EXPECT_EQ(DefaultConnections(path, 4, 8), connections) << value;
+        EXPECT_EQ(DefaultConnections(path), connections) << value;
     }
 }
 

@@ -7,9 +7,12 @@
 
 start returns once the server listens and STATE_DIR/site.txt holds its base
 address ("http://127.0.0.1:PORT"); STATE_DIR/refused.txt holds an address on a
-loopback port where nothing listens. Each request's line and headers are kept,
-and GET /log?match=TEXT answers with those whose line contains TEXT, so that a
-test can see what its own requests carried. The server ends by itself after
+loopback port where nothing listens, and STATE_DIR/unaccepting.txt one on a
+port that listens with a full backlog, so that a connection never completes.
+Each request's line, headers and time of arrival are kept: GET /log?match=TEXT
+answers with the lines and headers of those whose line contains TEXT, GET
+/attempts?match=TEXT with their times in seconds, one a line, and GET
+/overlap?match=TEXT with the most of them that were in progress at once. The server ends by itself after
 an idle hour, so that a run cut short cannot leave it behind for ever.
 """
 
@@ -43,16 +46,6 @@ ARTICLES = {
 }
 
 
-# Whole sites below a first path segment, for clip runs that end otherwise:
-# segment -> (newest article number, what each article page does).
-PREFIXED_SITES = {
-    # Every article answers 404, an error page without a date.
-    "undated": (60, "not_found"),
-    # The one article never answers.
-    "stalled": (1, "hold"),
-}
-
-
 def article_page(number):
     date, title, body = ARTICLES[number]
     return (
@@ -71,16 +64,42 @@ class Log:
     def __init__(self):
         self._lock = threading.Lock()
         self._entries = []
+        self._attempts = {}
+        self._in_progress = {}
+        self._overlap = {}
         self.last_request = time.monotonic()
 
     def add(self, request_line, headers):
         with self._lock:
             self._entries.append((request_line, headers))
             self.last_request = time.monotonic()
+            self._attempts.setdefault(request_line, []).append(self.last_request)
 
     def matching(self, text):
         with self._lock:
             return [entry for entry in self._entries if text in entry[0]]
+
+    def times(self, text):
+        with self._lock:
+            return sorted(t for line, times in self._attempts.items() if text in line
+                          for t in times)
+
+    def attempts(self, request_line):
+        with self._lock:
+            return len(self._attempts.get(request_line, []))
+
+    def begin(self, tag):
+        with self._lock:
+            self._in_progress[tag] = self._in_progress.get(tag, 0) + 1
+            self._overlap[tag] = max(self._overlap.get(tag, 0), self._in_progress[tag])
+
+    def end(self, tag):
+        with self._lock:
+            self._in_progress[tag] -= 1
+
+    def overlap(self, text):
+        with self._lock:
+            return max([count for tag, count in self._overlap.items() if text in tag] or [0])
 
 
 class SiteHandler(http.server.BaseHTTPRequestHandler):
@@ -93,14 +112,17 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
 
     def do_GET(self):
         url = urllib.parse.urlsplit(self.path)
-        if url.path != "/log":
+        if url.path not in ("/log", "/attempts", "/overlap"):
             self.server.log.add(self.requestline, str(self.headers))
         route = ROUTES.get(url.path)
         if route is None and url.path.startswith("/arti/"):
             route = SiteHandler.article
-        if route is None and url.path.split("/")[1] in PREFIXED_SITES:
-            route = SiteHandler.prefixed_site
+        if route is None and url.path.startswith("/site/"):
+            route = SiteHandler.scenario
         (route or SiteHandler.not_found)(self, url)
+
+    def query(self, url, name, default):
+        return urllib.parse.parse_qs(url.query).get(name, [default])[0]
 
     def send_body(self, body, status=200, extra_headers=()):
         self.send_response(status)
@@ -121,17 +143,6 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         newest = max(ARTICLES)
         link = "%s/arti/%d.html" % (self.base(), newest)
         self.send_body(b'<html><a href="' + link.encode() + b'">top</a></html>')
-
-    def prefixed_site(self, url):
-        segment, _, rest = url.path[1:].partition("/")
-        newest, article = PREFIXED_SITES[segment]
-        if rest == "kisa/list/total/home01.html":
-            link = "%s/%s/arti/%d.html" % (self.base(), segment, newest)
-            self.send_body(b'<html><a href="' + link.encode() + b'">top</a></html>')
-        elif article == "hold":
-            self.hold()
-        else:
-            self.not_found(url)
 
     def article(self, url):
         number = url.path[len("/arti/"):-len(".html")]
@@ -198,6 +209,81 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
             pass
         self.close_connection = True
 
+    def flaky(self, url):
+        """Fails the first "fail" attempts of this very request as "how" says:
+        close (before any answer), or a status code, with "retry_after" when
+        given; then answers with a page."""
+        failing = self.server.log.attempts(self.requestline) <= int(self.query(url, "fail", "0"))
+        if failing:
+            self.fail_as(self.query(url, "how", "close"), self.query(url, "retry_after", None))
+        else:
+            self.send_body(pattern(3000))
+
+    def fail_as(self, how, retry_after=None):
+        if how == "close":
+            self.close_connection = True
+            return
+        headers = [("Retry-After", retry_after)] if retry_after is not None else []
+        self.send_body(b"failed " + how.encode(), int(how), headers)
+
+    def hold_for(self, url):
+        """Answers after "ms" milliseconds, counting how many of the same
+        "tag" are in progress at once."""
+        tag = self.query(url, "tag", "")
+        self.server.log.begin(tag)
+        try:
+            time.sleep(int(self.query(url, "ms", "0")) / 1000)
+        finally:
+            self.server.log.end(tag)
+        self.send_body(pattern(100))
+
+    def scenario(self, url):
+        """Small news sites that fail on purpose, under /site/NAME:
+        notes: 8 dated, 7 missing (404), 6 busy for good, 5 a redirect loop,
+               4 dated before 2008-07-16;
+        gone:  20 to 16 dated, from 15 down busy for good;
+        undated: 60 articles without a date;
+        stalled: 1 article that never answers.
+        Busy answers are 503 with Retry-After: 0, so that retries come at once."""
+        _, _, name, rest = url.path.split("/", 3)
+        base = "%s/site/%s" % (self.base(), name)
+        newest = {"notes": 8, "gone": 20, "undated": 60, "stalled": 1}.get(name)
+        if newest is None:
+            self.not_found(url)
+        elif rest == "kisa/list/total/home01.html":
+            self.send_body(b'<a href="%s/arti/%d.html">top</a>' % (base.encode(), newest))
+        elif rest.startswith("arti/") and rest.endswith(".html") and rest[5:-5].isdigit():
+            self.scenario_article(url, name, int(rest[5:-5]))
+        else:
+            self.not_found(url)
+
+    def scenario_article(self, url, name, number):
+        if name == "stalled":
+            self.hold()
+            return
+        dated = article_page(3).replace(b"2008-07-17", b"2008-07-20")
+        if name == "undated" or (name == "gone" and number <= 15) or (
+                name == "notes" and number == 6):
+            if name == "undated":
+                self.send_body(b"<html>no date</html>")
+            else:
+                self.fail_as("503", "0")
+        elif name == "notes" and number == 7:
+            self.not_found(url)
+        elif name == "notes" and number == 5:
+            self.send_body(b"moved", 302, [("Location", url.path)])
+        elif name == "notes" and number == 4:
+            self.send_body(article_page(1))
+        else:
+            self.send_body(dated)
+
+    def attempt_times(self, url):
+        times = self.server.log.times(self.query(url, "match", ""))
+        self.send_body("".join("%.3f\n" % t for t in times).encode())
+
+    def overlap(self, url):
+        self.send_body(b"%d" % self.server.log.overlap(self.query(url, "match", "")))
+
     def log(self, url):
         match = urllib.parse.parse_qs(url.query).get("match", [""])[0]
         entries = self.server.log.matching(match)
@@ -219,6 +305,10 @@ ROUTES = {
     "/silent": SiteHandler.silent,
     "/stall": SiteHandler.stall,
     "/log": SiteHandler.log,
+    "/flaky": SiteHandler.flaky,
+    "/hold": SiteHandler.hold_for,
+    "/attempts": SiteHandler.attempt_times,
+    "/overlap": SiteHandler.overlap,
 }
 
 
@@ -249,8 +339,29 @@ def end_when_idle(server):
     server.shutdown()
 
 
+def never_accepting():
+    """A socket that listens and never accepts, its backlog filled, so that a
+    further connection waits for the kernel's SYN retries."""
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(0)
+    fillers = []
+    for _ in range(3):
+        filler = socket.socket()
+        filler.setblocking(False)
+        try:
+            filler.connect(listener.getsockname())
+        except BlockingIOError:
+            pass
+        fillers.append(filler)
+    return listener, fillers
+
+
 def serve(state_dir):
     server = SiteServer()
+    unaccepting = never_accepting()
+    write_file(os.path.join(state_dir, "unaccepting.txt"),
+               "http://127.0.0.1:%d" % unaccepting[0].getsockname()[1])
     threading.Thread(target=end_when_idle, args=(server,), daemon=True).start()
     signal.signal(signal.SIGTERM, lambda *_: threading.Thread(target=server.shutdown).start())
     write_file(os.path.join(state_dir, "refused.txt"), "http://127.0.0.1:%d" % unused_port())

@@ -49,6 +49,12 @@ inline PageText RefusedBase() {
     return FixtureLine("site/refused.txt");
 }
 
+// A loopback address that listens and never accepts: a connection to it
+// never completes.
+inline PageText UnacceptingBase() {
+    return FixtureLine("site/unaccepting.txt");
+}
+
 // The test site's filler bytes (pattern() in tests/test_server.py).
 inline PageText Pattern(int length) {
     PageText bytes;

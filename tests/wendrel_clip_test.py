@@ -27,8 +27,8 @@ import test_server  # noqa: E402
 PROGRAM = None
 SITE = None
 RUN_LIMIT_SECONDS = 60
-# A stopped run ends at its next step: well within the fetch's time-out.
-STOP_LIMIT_SECONDS = 35
+# A stopped run abandons its fetches at once: well within a fetch's time-out.
+STOP_LIMIT_SECONDS = 5
 
 
 def cleaned_article(site, number, title, body):
@@ -97,8 +97,13 @@ class WendrelClipTest(unittest.TestCase):
             # The list page names no article: an earlier clip stays.
             (["--site", SITE + "/none"], 1, "out",
              "No articles found at %s/none/kisa/list/total/home01.html" % SITE),
-            (["--site", SITE + "/undated"], 3, "out",
+            (["--site", SITE + "/site/undated"], 3, "out",
              "Saved to %s (stopped: 50 pages in a row had no date)" % earlier),
+            (["--site", SITE + "/site/notes"], 3, "out",
+             "Saved to %s (2 pages could not be read)" % earlier),
+            (["--site", SITE + "/site/gone", "--connections", "1"], 3, "out",
+             "Saved to %s (stopped: the site did not answer 5 times in a row; "
+             "5 pages could not be read)" % earlier),
             (["--folder", str(self.folder / "missing")], 4, "errors",
              "%s/missing/2008-07-16.html에 잘못된 경로가 있습니다." % self.folder),
         ]
@@ -162,10 +167,10 @@ class WendrelClipTest(unittest.TestCase):
         earlier = self.folder / "2008-07-16.html"
         earlier.write_bytes(b"earlier clip")
         process = subprocess.Popen(
-            [str(PROGRAM), "--since", "2008-07-16", "--site", SITE + "/stalled", "--folder",
+            [str(PROGRAM), "--since", "2008-07-16", "--site", SITE + "/site/stalled", "--folder",
              str(self.folder)], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         deadline = time.monotonic() + RUN_LIMIT_SECONDS
-        while "/stalled/arti/1.html" not in requests_seen("/stalled/arti/1.html"):
+        while "/stalled/arti/1.html" not in requests_seen("/site/stalled/arti/1.html"):
             self.assertLess(time.monotonic(), deadline, "the run never asked for the article")
             time.sleep(0.05)
         started = time.monotonic()

@@ -38,9 +38,10 @@ constexpr char kInternalError[] =
 class FailingSite : public PageFetcher {
   public:
     explicit FailingSite(std::function<void()> fail) : m_fail(std::move(fail)) {}
-    int ReadUrl(const PageText&, PageText&) override {
+    using PageFetcher::ReadUrl;
+    FetchResult ReadUrl(const PageText&, PageText&, AbandonSignal&) override {
         m_fail();
-        return 0;
+        return {};
     }
 
   private:

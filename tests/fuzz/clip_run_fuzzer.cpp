@@ -36,12 +36,13 @@ class FuzzSite : public PageFetcher {
   public:
     explicit FuzzSite(std::vector<std::string> pieces) : m_pieces(std::move(pieces)) {}
 
-    int ReadUrl(const PageText& address, PageText& page) override {
+    using PageFetcher::ReadUrl;
+    FetchResult ReadUrl(const PageText& address, PageText& page, AbandonSignal&) override {
         ++requests;
         Check(requests <= static_cast<int>(m_pieces.size()) + kMaxPagesWithoutDate + 1);
         if (address == PageText(kBase) + "/kisa/list/total/home01.html") {
             page = ListPage();
-            return static_cast<int>(page.size());
+            return Served(page);
         }
         const int number = std::atoi(address.c_str() + sizeof kBase - 1 + 6);
         Check(number >= 1 && address == ArticleAddress(number));
@@ -49,13 +50,17 @@ class FuzzSite : public PageFetcher {
             newestAsked = number;
         }
         page = PageForNumber(number);
-        return static_cast<int>(page.size());
+        return Served(page);
     }
 
     std::string PageForNumber(int number) const {
         const std::int64_t index = static_cast<std::int64_t>(newestAsked) - number + 1;
         return index >= 1 && index < static_cast<std::int64_t>(m_pieces.size()) ? m_pieces[index]
                                                                                 : "";
+    }
+
+    static FetchResult Served(const PageText& page) {
+        return {static_cast<int>(page.size()), FetchEnd::answered, 200, -1};
     }
 
     std::string ListPage() const { return m_pieces.empty() ? "" : m_pieces[0]; }
