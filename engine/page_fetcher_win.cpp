@@ -91,7 +91,7 @@ int RetryAfterSeconds(HINTERNET request) {
     if (!HttpQueryInfoA(request, HTTP_QUERY_RETRY_AFTER, text, &size, nullptr)) {
         return -1;
     }
-    return RetryAfterSeconds(std::string_view(text, size));
+    return wendrel::RetryAfterSeconds(std::string_view(text, size));
 }
 
 // The address a redirect points to, resolved against the address that gave

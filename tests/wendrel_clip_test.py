@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""The native wendrel-clip against the local test site: the clip's bytes, every
-exit status a run can give, the defaults, bad arguments and Ctrl+C.
+"""wendrel-clip against the local test site. Natively: the clip's bytes, every
+exit status a run can give, the defaults, bad arguments and Ctrl+C. The
+Windows build, started by a launcher under Wine: the same bytes, and the
+message of a file failure in the console's code page.
 
-    wendrel_clip_test.py WENDREL_CLIP FIXTURES_DIR
+    wendrel_clip_test.py WENDREL_CLIP FIXTURES_DIR [LAUNCHER...]
 
 FIXTURES_DIR/site/site.txt holds the running test site's address.
 """
@@ -26,6 +28,7 @@ import test_server  # noqa: E402
 
 PROGRAM = None
 SITE = None
+LAUNCHER = []
 RUN_LIMIT_SECONDS = 60
 # A stopped run abandons its fetches at once: well within a fetch's time-out.
 STOP_LIMIT_SECONDS = 5
@@ -57,6 +60,36 @@ class Run:
 
     def last_line(self, stream):
         return stream.decode("utf-8").rstrip("\n").split("\n")[-1]
+
+
+def windows_path(path):
+    """How a program under Wine names a Unix path: the root is drive Z:."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
+class WindowsRunTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = Path(tempfile.mkdtemp(prefix="wendrel-clip-"))
+        self.addCleanup(shutil.rmtree, self.folder)
+
+    def run_clip(self, folder):
+        return Run(subprocess.run(
+            [*LAUNCHER, str(PROGRAM), "--since", "2008-07-16", "--site", SITE, "--folder",
+             windows_path(folder), "--quiet"], capture_output=True, timeout=RUN_LIMIT_SECONDS))
+
+    def test_writes_the_bytes_of_the_engine_tests(self):
+        run = self.run_clip(self.folder)
+        self.assertEqual(run.status, 0, run.errors)
+        self.assertEqual((self.folder / "2008-07-16.html").read_bytes(), expected_clip(SITE))
+        path = windows_path(self.folder / "2008-07-16.html")
+        self.assertEqual(run.out.decode("cp949").splitlines(), ["Saved to " + path])
+
+    def test_file_failure_is_told_in_the_consoles_code_page(self):
+        run = self.run_clip(self.folder / "missing")
+        self.assertEqual(run.status, 4)
+        path = windows_path(self.folder / "missing" / "2008-07-16.html")
+        self.assertEqual(run.errors.decode("cp949").splitlines()[-1],
+                         path + "에 잘못된 경로가 있습니다.")
 
 
 class WendrelClipTest(unittest.TestCase):
@@ -185,10 +218,14 @@ class WendrelClipTest(unittest.TestCase):
 
 
 def main():
-    global PROGRAM, SITE
+    global PROGRAM, SITE, LAUNCHER
     PROGRAM = Path(sys.argv[1]).resolve()
     SITE = (Path(sys.argv[2]) / "site" / "site.txt").read_text().strip()
-    unittest.main(argv=sys.argv[:1], verbosity=2)
+    LAUNCHER = sys.argv[3:]
+    tests = WindowsRunTest if LAUNCHER else WendrelClipTest
+    suite = unittest.defaultTestLoader.loadTestsFromTestCase(tests)
+    result = unittest.TextTestRunner(verbosity=2).run(suite)
+    sys.exit(0 if result.wasSuccessful() else 1)
 
 
 if __name__ == "__main__":
