@@ -1,7 +1,7 @@
 #include <pthread.h>
-#include <signal.h>
 
 #include <atomic>
+#include <csignal>
 #include <thread>
 
 #include "cli/interruption.h"
