@@ -2,8 +2,10 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 
 #include "engine/abandon_signal.h"
+#include "engine/lingering_threads.h"
 #include "engine/text.h"
 
 namespace wendrel {
@@ -46,7 +48,11 @@ class PageFetcher {
 };
 
 #ifdef _WIN32
+struct InternetSession;
+
 // Fetches through WinInet as user agent "Read URL", always from the server.
+// The fetches share one session, so that connections to the site are kept
+// alive from one page to the next.
 // Each fetch ends by the clock within timeOut, the connection included, and
 // follows at most kMaxRedirects redirects, so that no site can hold a run for
 // ever. What arrived before a time-out is kept.
@@ -64,6 +70,9 @@ class InternetPageFetcher final : public PageFetcher {
 
   private:
     std::chrono::milliseconds m_timeOut;
+    // Shared with attempts that the clock gave up on, which may end later.
+    std::shared_ptr<InternetSession> m_session;
+    LingeringThreads m_attemptThreads;
 };
 #endif
 
