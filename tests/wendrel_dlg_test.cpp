@@ -232,6 +232,52 @@ TEST_F(WendrelDlgTest, FailuresOfTheRunShowTheirOwnBoxes) {
     }
 }
 
+// A dialog whose initialisation fails the way the test asks, after the
+// settings are read and the texts built.
+class FailingInitDlg : public CWendrelDlg {
+  public:
+    FailingInitDlg(PageFetcher& fetcher, ClipFileWriter& writer, std::function<void()> fail)
+        : CWendrelDlg(fetcher, writer), m_fail(std::move(fail)) {}
+    BOOL OnInitDialog() override {
+        CWendrelDlg::OnInitDialog();
+        m_fail();
+        return TRUE;
+    }
+
+  private:
+    std::function<void()> m_fail;
+};
+
+// A failure while the dialog initialises reaches the same boxes as one in a
+// command, and the dialog never opens: start-up ends cleanly.
+TEST_F(WendrelDlgTest, FailureWhileInitialisingShowsItsBoxAndTheDialogDoesNotOpen) {
+    const struct {
+        const char* name;
+        std::function<void()> fail;
+        std::string text;
+        LPCSTR icon;
+    } cases[] = {
+        {"memory", [] { throw std::bad_alloc(); }, kOutOfMemory, IDI_EXCLAMATION},
+        {"file", [] { throw FileFailure(FileCause::accessDenied, "C:\\x.ini"); },
+         FileFailure(FileCause::accessDenied, "C:\\x.ini").what(), IDI_HAND},
+    };
+    for (const auto& c : cases) {
+        FailingInitDlg dialog(site, writer, c.fail);
+        driver.boxes.clear();
+        bool opened = false;
+
+        const INT_PTR result =
+            driver.Run(dialog, [&](HWND window) { opened = ::IsWindowVisible(window) != FALSE; });
+
+        EXPECT_EQ(result, -1) << c.name;
+        EXPECT_FALSE(opened) << c.name;
+        ASSERT_EQ(driver.boxes.size(), 1u) << c.name;
+        EXPECT_EQ(driver.boxes[0].caption, AfxGetAppName()) << c.name;
+        EXPECT_EQ(driver.boxes[0].text, c.text) << c.name;
+        EXPECT_EQ(driver.boxes[0].icon, ::LoadIconA(nullptr, c.icon)) << c.name;
+    }
+}
+
 // Quit, Escape and the close box all end the dialog; none writes the settings.
 TEST_F(WendrelDlgTest, QuitEscapeAndCloseEndTheDialogWithoutTouchingTheSettings) {
     const std::vector<std::pair<const char*, std::function<void(HWND)>>> ways = {

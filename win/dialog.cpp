@@ -96,19 +96,45 @@ void CDialog::OnPaint() {
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        auto* dialog = reinterpret_cast<CDialog*>(lParam);
         ::SetWindowLongPtrA(window, DWLP_USER, lParam);
-        dialog->m_hWnd = window;
-        return dialog->InitDialog();
+        reinterpret_cast<CDialog*>(lParam)->m_hWnd = window;
     }
     auto* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
-    return dialog != nullptr ? dialog->HandleMessage(message, wParam) : FALSE;
+    return dialog != nullptr ? dialog->GuardedMessage(message, wParam) : FALSE;
+}
+
+// No exception may unwind into Windows, which called us and knows nothing of
+// them. A failure ends the handler, not the dialog: it is reported and the
+// dialog goes back to waiting for input. A dialog that could not initialise
+// never opens, and DoModal returns -1 as when it could not be created.
+INT_PTR CDialog::GuardedMessage(UINT message, WPARAM wParam) {
+    try {
+        return message == WM_INITDIALOG ? InitDialog() : HandleMessage(message, wParam);
+    } catch (const std::bad_alloc&) {
+        ShowMemoryFailure(BoxOwner(message));
+    } catch (const std::exception& failure) {
+        ShowFailure(BoxOwner(message), failure);
+    }
+    if (message == WM_INITDIALOG) {
+        EndDialog(-1);
+    }
+    // A failed command counts as handled; anything else is left to Windows, so
+    // that a failed paint still validates the window instead of coming back.
+    return message == WM_COMMAND ? TRUE : FALSE;
+}
+
+// An initialising dialog is not on the screen yet: its box stands on its own.
+HWND CDialog::BoxOwner(UINT message) const {
+    if (message != WM_INITDIALOG) {
+        return m_hWnd;
+    }
+    return m_parent != nullptr ? m_parent->m_hWnd : nullptr;
 }
 
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam) {
     switch (message) {
         case WM_COMMAND:
-            return GuardedCommand(LOWORD(wParam), HIWORD(wParam));
+            return OnCommand(LOWORD(wParam), HIWORD(wParam));
         case WM_PAINT:
             OnPaint();
             return TRUE;
@@ -125,17 +151,4 @@ BOOL CDialog::InitDialog() {
     const BOOL focusFirstTabStop = OnInitDialog();
     CentreWhenUnplaced(m_hWnd, before);
     return focusFirstTabStop;
-}
-
-// A failure ends the handler, not the dialog: it is reported and the dialog
-// goes back to waiting for input.
-bool CDialog::GuardedCommand(int id, int code) {
-    try {
-        return OnCommand(id, code);
-    } catch (const std::bad_alloc& failure) {
-        ShowMemoryFailure(m_hWnd, failure);
-    } catch (const std::exception& failure) {
-        ShowFailure(m_hWnd, failure);
-    }
-    return true;
 }

@@ -23,7 +23,7 @@ class CDialog : public CWnd {
     CDialog(UINT templateId, CWnd* parent);
 
     // Shows the dialog and returns the result it ended with, or -1 when it
-    // could not be created.
+    // could not be created or its initialisation failed.
     INT_PTR DoModal();
 
     // Binds the controls; TRUE lets Windows focus the first tab stop.
@@ -34,8 +34,8 @@ class CDialog : public CWnd {
 
   protected:
     virtual void DoDataExchange(CDataExchange* pDX);
-    // WM_COMMAND, inside the guard that reports failures; false leaves it
-    // to Windows.
+    // WM_COMMAND; false leaves it to Windows. Every handler runs inside the
+    // guard that reports failures.
     virtual bool OnCommand(int id, int code);
     virtual void OnPaint();
     // The image to drag a minimised dialog with; null for Windows' own.
@@ -45,9 +45,10 @@ class CDialog : public CWnd {
 
   private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR GuardedMessage(UINT message, WPARAM wParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam);
+    HWND BoxOwner(UINT message) const;
     BOOL InitDialog();
-    bool GuardedCommand(int id, int code);
 
     UINT m_templateId;
     CWnd* m_parent;

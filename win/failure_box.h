@@ -5,10 +5,10 @@
 #include <windows.h>
 
 #include <exception>
-#include <new>
 
-// Memory: system-modal with an exclamation mark, as nothing else may run first.
-void ShowMemoryFailure(HWND owner, const std::bad_alloc& failure);
+// Memory: system-modal with an exclamation mark, as nothing else may run first,
+// and the same words for it, whatever was thrown.
+void ShowMemoryFailure(HWND owner);
 
 // Any other failure: a stop box with the failure's own text (code page 949).
 void ShowFailure(HWND owner, const std::exception& failure);

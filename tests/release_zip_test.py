@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""The zip a Windows user downloads, made by scripts/package: it opens, holds
+Wendrel.exe and 읽어보기.txt and nothing else, its name carries the version of
+the program's version record, the program carries no runtime DLL of the
+compiler and no debugging symbols, and it starts under Wine and shows its
+dialog.
+
+    release_zip_test.py WINE_PREFIX WORK_DIR
+
+The display's number is in the file WENDREL_DISPLAY_FILE names.
+"""
+
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import unittest
+import zipfile
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+WAIT_SECONDS = 60
+# The fixed part of a version record begins with this signature.
+FIXED_VERSION_SIGNATURE = struct.pack("<I", 0xFEEF04BD)
+COMPILER_RUNTIMES = [b"libstdc++-6.dll", b"libgcc_s_seh-1.dll", b"libwinpthread-1.dll"]
+
+
+def file_version(exe):
+    """The file version of the program's version record, as "a.b.c.d"."""
+    at = exe.index(FIXED_VERSION_SIGNATURE)
+    most, least = struct.unpack_from("<II", exe, at + 8)
+    return f"{most >> 16}.{most & 0xFFFF}.{least >> 16}.{least & 0xFFFF}"
+
+
+def symbol_count(exe):
+    """The entries of the COFF symbol table that debugging builds leave."""
+    header = struct.unpack_from("<I", exe, 0x3C)[0]
+    return struct.unpack_from("<I", exe, header + 4 + 12)[0]
+
+
+class ReleaseZipTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.prefix, cls.work = sys.argv[1], Path(sys.argv[2])
+        shutil.rmtree(cls.work, ignore_errors=True)
+        made = subprocess.run([str(ROOT / "scripts" / "package"), str(cls.work / "dist")],
+                              capture_output=True, text=True, check=True)
+        cls.zip = Path(made.stdout.strip().splitlines()[-1])
+
+    def test_holds_exactly_the_program_and_its_korean_readme(self):
+        with zipfile.ZipFile(self.zip) as archive:
+            self.assertIsNone(archive.testzip())
+            self.assertEqual(sorted(archive.namelist()), ["Wendrel.exe", "읽어보기.txt"])
+            readme = archive.read("읽어보기.txt").decode("utf-8-sig")
+        self.assertIn("Wendrel.ini", readme)
+        self.assertNotIn("\n", readme.replace("\r\n", ""))
+
+    def test_name_carries_the_programs_version(self):
+        with zipfile.ZipFile(self.zip) as archive:
+            exe = archive.read("Wendrel.exe")
+        name = re.fullmatch(r"Wendrel-(\d+\.\d+\.\d+\.\d+)\.zip", self.zip.name)
+        self.assertIsNotNone(name, self.zip.name)
+        self.assertEqual(name.group(1), file_version(exe))
+
+    def test_program_is_stripped_and_needs_no_compiler_runtime(self):
+        with zipfile.ZipFile(self.zip) as archive:
+            exe = archive.read("Wendrel.exe")
+        self.assertEqual(symbol_count(exe), 0)
+        for runtime in COMPILER_RUNTIMES:
+            self.assertNotIn(runtime, exe)
+
+    def test_program_starts_and_shows_its_dialog(self):
+        unpacked = self.work / "unpacked"
+        with zipfile.ZipFile(self.zip) as archive:
+            archive.extractall(unpacked)
+        environment = dict(os.environ)
+        environment["DISPLAY"] = ":" + Path(
+            os.environ["WENDREL_DISPLAY_FILE"]).read_text().strip()
+        wendrel = subprocess.Popen(
+            [str(ROOT / "scripts" / "wine-run"), self.prefix, str(unpacked / "Wendrel.exe")],
+            env=environment)
+        try:
+            window = subprocess.run(
+                ["xdotool", "search", "--sync", "--name", r"^Wendrel v0\.1$"], env=environment,
+                capture_output=True, text=True, timeout=WAIT_SECONDS, check=True).stdout.split()[0]
+            subprocess.run(["xdotool", "key", "--window", window, "Escape"], env=environment,
+                           check=True)
+            wendrel.wait(timeout=WAIT_SECONDS)
+        finally:
+            if wendrel.poll() is None:
+                wendrel.kill()
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1])
