@@ -2,9 +2,11 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <string_view>
 
 #include "engine/abandon_signal.h"
+#include "engine/lingering_threads.h"
 #include "engine/text.h"
 
 namespace wendrel {
@@ -51,7 +53,11 @@ class PageFetcher {
 };
 
 #ifdef _WIN32
+struct InternetSession;
+
 // Fetches through WinInet as user agent "Read URL", always from the server.
+// The fetches share one session, so that connections to the site are kept
+// alive from one page to the next.
 // Each fetch ends by the clock within timeOut, the connection included, and
 // follows at most kMaxRedirects redirects, so that no site can hold a run for
 // ever. What arrived before a time-out is kept.
@@ -69,6 +75,9 @@ class InternetPageFetcher final : public PageFetcher {
 
   private:
     std::chrono::milliseconds m_timeOut;
+    // Shared with attempts that the clock gave up on, which may end later.
+    std::shared_ptr<InternetSession> m_session;
+    LingeringThreads m_attemptThreads;
 };
 using SystemPageFetcher = InternetPageFetcher;
 #else

@@ -12,7 +12,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -149,10 +148,7 @@ class Attempt {
     // connections to the server that the next hop may need.
     void CloseHop() {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        while (m_handles.size() > 1) {
-            InternetCloseHandle(m_handles.back());
-            m_handles.pop_back();
-        }
+        CloseHandles();
     }
 
     // A new hop of a redirect: what the last one read is not the page.
@@ -208,7 +204,7 @@ class Attempt {
     }
 
   private:
-    // Children first: the request, the connection, then the root.
+    // Children first: the request, then the connection.
     void CloseHandles() {
         while (!m_handles.empty()) {
             InternetCloseHandle(m_handles.back());
@@ -269,13 +265,11 @@ HINTERNET Send(Attempt& attempt, HINTERNET root, const Target& target,
 }
 
 // The attempt's requests, the redirects followed, up to the end of the body.
-FetchEnd Perform(Attempt& attempt, const PageText& address, std::chrono::milliseconds timeOut) {
-    const HINTERNET root =
-        InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-    if (!attempt.Keep(root)) {
+FetchEnd Perform(Attempt& attempt, HINTERNET root, const PageText& address,
+                 std::chrono::milliseconds timeOut) {
+    if (root == nullptr) {
         return FetchEnd::noAnswer;
     }
-    SetTimeOuts(root, timeOut);
     PageText current = address;
     for (int redirects = 0; redirects <= InternetPageFetcher::kMaxRedirects; ++redirects) {
         const std::optional<Target> target = TargetOf(current);
@@ -305,12 +299,12 @@ FetchEnd Perform(Attempt& attempt, const PageText& address, std::chrono::millise
     return FetchEnd::tooManyRedirects;
 }
 
-void PerformAndFinish(const std::shared_ptr<Attempt>& attempt, const PageText& address,
-                      std::chrono::milliseconds timeOut) {
+void PerformAndFinish(const std::shared_ptr<Attempt>& attempt, HINTERNET root,
+                      const PageText& address, std::chrono::milliseconds timeOut) {
     FetchEnd end = FetchEnd::noAnswer;
     std::exception_ptr failure;
     try {
-        end = Perform(*attempt, address, timeOut);
+        end = Perform(*attempt, root, address, timeOut);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -319,7 +313,26 @@ void PerformAndFinish(const std::shared_ptr<Attempt>& attempt, const PageText& a
 
 }  // namespace
 
-InternetPageFetcher::InternetPageFetcher(std::chrono::milliseconds timeOut) : m_timeOut(timeOut) {}
+struct InternetSession {
+    explicit InternetSession(std::chrono::milliseconds timeOut)
+        : root(InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)) {
+        if (root != nullptr) {
+            SetTimeOuts(root, timeOut);
+        }
+    }
+    ~InternetSession() {
+        if (root != nullptr) {
+            InternetCloseHandle(root);
+        }
+    }
+    InternetSession(const InternetSession&) = delete;
+    InternetSession& operator=(const InternetSession&) = delete;
+
+    HINTERNET root;
+};
+
+InternetPageFetcher::InternetPageFetcher(std::chrono::milliseconds timeOut)
+    : m_timeOut(timeOut), m_session(std::make_shared<InternetSession>(timeOut)) {}
 
 FetchResult InternetPageFetcher::ReadUrl(const PageText& address, PageText& page,
                                          AbandonSignal& abandon) {
@@ -327,10 +340,11 @@ FetchResult InternetPageFetcher::ReadUrl(const PageText& address, PageText& page
     const auto deadline = std::chrono::steady_clock::now() + m_timeOut;
     auto attempt = std::make_shared<Attempt>();
     const AbandonSignal::Hook hook(abandon, [&attempt] { attempt->Abandon(); });
-    // The thread keeps the attempt alive for as long as WinInet holds it.
-    std::thread([attempt, address, timeOut = m_timeOut] {
-        PerformAndFinish(attempt, address, timeOut);
-    }).detach();
+    // The job keeps the attempt and the session alive for as long as WinInet
+    // holds it.
+    m_attemptThreads.Run([attempt, session = m_session, address, timeOut = m_timeOut] {
+        PerformAndFinish(attempt, session->root, address, timeOut);
+    });
     return attempt->Await(deadline, page);
 }
 

@@ -9,6 +9,7 @@
 #include <psapi.h>
 
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -60,7 +61,8 @@ int main(int argc, char** argv) {
     wendrel::SystemClipFileWriter writer;
 
     const auto started = std::chrono::steady_clock::now();
-    wendrel::RunClip(dialog, fetcher, writer, siteBase);
+    wendrel::RunClip(dialog, fetcher, writer, siteBase,
+                     wendrel::WalkLimits{INT_MAX, wendrel::kDefaultConnections});
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
 
     const PageText path = dialog.folder + "\\" + since + ".html";

@@ -1,0 +1,164 @@
+#!/usr/bin/env python3
+"""The walk benchmark: a local news site that answers each page after a fixed
+delay, and whole walks over it timed against curl on the same addresses.
+
+    walk_site.py --run WINE_RUN PREFIX WALK_BENCH_EXE --out JSON
+                 [--articles N] [--delay-ms MS] [--curl CURL]
+
+Times the real fetcher under Wine with 1 and with 4 connections, curl fetching
+the same addresses one after another in one process, and curl with
+"-Z --parallel-max 4"; writes the figures to JSON and prints them with the
+targets, each "met" or "MISSED".
+"""
+
+import argparse
+import http.server
+import json
+import os
+import pathlib
+import re
+import shutil
+import socketserver
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+DATE_LABEL = "기사등록".encode("cp949")
+TITLE_MARKER = b"<!-- #####  news title ##### -->"
+TEXT_START_MARKER = b"<!-- ##### news text - auto ST ##### -->"
+END_MARKER = b"<!-- ##### news text - auto END ##### -->"
+PAGE_BYTES = 4500
+LIST_PATH = "/kisa/list/total/home01.html"
+
+
+def article_page(number):
+    """About PAGE_BYTES of an article dated after the benchmark's since date."""
+    head = (b'<html><table><tr><td class="info">' + DATE_LABEL +
+            b" : <span>2008-07-20 09:30</span></td></tr></table>\n" + TITLE_MARKER +
+            b"<font size=4>Article %d</font>" % number + TEXT_START_MARKER)
+    tail = END_MARKER + b"\n<div>footer</div></html>"
+    filler = b"<P align=justify />" + b"news text " * PAGE_BYTES
+    return head + filler[:PAGE_BYTES - len(head) - len(tail)] + tail
+
+
+def handler_for(articles, delay):
+    class Handler(http.server.BaseHTTPRequestHandler):
+        protocol_version = "HTTP/1.1"
+        disable_nagle_algorithm = True
+
+        def log_message(self, *args):
+            pass
+
+        def do_GET(self):
+            time.sleep(delay)
+            match = re.fullmatch(r"/arti/(\d+)\.html", self.path)
+            if self.path == LIST_PATH:
+                base = "http://%s:%d" % self.server.server_address
+                body = b'<html><a href="%s/arti/%d.html">top</a></html>' % (base.encode(), articles)
+            elif match and 1 <= int(match.group(1)) <= articles:
+                body = article_page(int(match.group(1)))
+            else:
+                self.send_error(404)
+                return
+            # One write for the whole answer: a client that waits for the
+            # headers' packet to be acknowledged must not cost the walk.
+            self.wfile.write(b"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
+                             b"Content-Length: %d\r\n\r\n" % len(body) + body)
+
+    return Handler
+
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+    request_queue_size = 64
+
+
+def windows_path(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def timed(command):
+    started = time.monotonic()
+    subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return time.monotonic() - started
+
+
+def walk(run, base, folder, connections):
+    """Seconds of one clip run as the program itself measured it."""
+    wine_run, prefix, exe = run
+    output = folder / ("walk-%d.txt" % connections)
+    with open(output, "w") as out:
+        subprocess.run([wine_run, prefix, exe, base, windows_path(folder), str(connections)],
+                       check=True, stdout=out)
+    text = output.read_text()
+    print("  %d connection(s): %s" % (connections, " | ".join(text.strip().splitlines())))
+    return float(re.search(r"seconds: ([0-9.]+)", text).group(1))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--run", nargs=3, metavar=("WINE_RUN", "PREFIX", "EXE"), required=True)
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--articles", type=int, default=1600)
+    parser.add_argument("--delay-ms", type=int, default=30)
+    parser.add_argument("--curl", default="curl")
+    args = parser.parse_args()
+
+    work = pathlib.Path(tempfile.mkdtemp(prefix="wendrel-walk-"))
+    server = Server(("127.0.0.1", 0), handler_for(args.articles, args.delay_ms / 1000))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    try:
+        base = "http://127.0.0.1:%d" % server.server_address[1]
+        addresses = [base + LIST_PATH] + ["%s/arti/%d.html" % (base, number)
+                                          for number in range(args.articles, 0, -1)]
+        config = work / "curl.txt"
+        config.write_text("".join('url = "%s"\noutput = "/dev/null"\n' % address
+                                  for address in addresses))
+        print("Walk over %d articles, each page answered after %d ms:"
+              % (args.articles, args.delay_ms))
+        figures = {
+            "articles": args.articles,
+            "delay_ms": args.delay_ms,
+            "wininet_1": walk(args.run, base, work, 1),
+            "wininet_4": walk(args.run, base, work, 4),
+            "curl_sequential": timed([args.curl, "-s", "-K", str(config)]),
+            "curl_parallel_4": timed([args.curl, "-s", "-Z", "--parallel-max", "4",
+                                      "-K", str(config)]),
+        }
+    finally:
+        server.shutdown()
+        shutil.rmtree(work, ignore_errors=True)
+
+    figures["ratio_1_to_curl_sequential"] = figures["wininet_1"] / figures["curl_sequential"]
+    figures["ratio_4_to_curl_parallel"] = figures["wininet_4"] / figures["curl_parallel_4"]
+    figures["speed_up_4_over_1"] = figures["wininet_1"] / figures["wininet_4"]
+    os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
+    with open(args.out, "w") as out:
+        json.dump(figures, out, indent=2)
+
+    print()
+    print("| run | seconds |")
+    print("|---|---:|")
+    for name in ("wininet_1", "wininet_4", "curl_sequential", "curl_parallel_4"):
+        print("| %s | %.2f |" % (name, figures[name]))
+    print()
+    print("Targets:")
+
+    def target(text, value, holds):
+        print("  %-6s %s: %s" % ("met" if holds else "MISSED", text, value))
+
+    target("1 connection within 1.1 times sequential curl",
+           "%.2f times" % figures["ratio_1_to_curl_sequential"],
+           figures["ratio_1_to_curl_sequential"] <= 1.1)
+    target("4 connections within 1.25 times parallel curl",
+           "%.2f times" % figures["ratio_4_to_curl_parallel"],
+           figures["ratio_4_to_curl_parallel"] <= 1.25)
+    target("4 connections at least 3 times faster than 1",
+           "%.2f times" % figures["speed_up_4_over_1"], figures["speed_up_4_over_1"] >= 3)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

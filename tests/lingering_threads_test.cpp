@@ -1,0 +1,54 @@
+#include "engine/lingering_threads.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <memory>
+#include <set>
+#include <thread>
+
+namespace wendrel {
+namespace {
+
+TEST(LingeringThreadsTest, OneJobAfterAnotherReusesTheIdleThread) {
+    LingeringThreads threads;
+    std::set<std::thread::id> seen;
+    for (int i = 0; i < 5; ++i) {
+        std::promise<std::thread::id> ran;
+        threads.Run([&ran] { ran.set_value(std::this_thread::get_id()); });
+        seen.insert(ran.get_future().get());
+        // The thread marks itself idle only after the job returned.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(seen.size(), 1u);
+}
+
+TEST(LingeringThreadsTest, AJobStillRunningFinishesAfterItsOwnerIsGone) {
+    auto release = std::make_shared<std::promise<void>>();
+    auto finished = std::make_shared<std::promise<void>>();
+    {
+        LingeringThreads threads;
+        threads.Run([blocked = release->get_future().share(), finished] {
+            blocked.wait();
+            finished->set_value();
+        });
+    }
+    release->set_value();
+    EXPECT_EQ(finished->get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+}
+
+TEST(LingeringThreadsTest, ABusyThreadDoesNotHoldUpTheNextJob) {
+    LingeringThreads threads;
+    std::promise<void> release;
+    threads.Run([blocked = release.get_future().share()] { blocked.wait(); });
+    std::promise<void> second;
+
+    threads.Run([&second] { second.set_value(); });
+
+    EXPECT_EQ(second.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    release.set_value();
+}
+
+}  // namespace
+}  // namespace wendrel
