@@ -3,10 +3,11 @@
 delay, and whole walks over it timed against curl on the same addresses.
 
     walk_site.py --run WINE_RUN PREFIX WALK_BENCH_EXE --out JSON
-                 [--articles N] [--delay-ms MS] [--curl CURL]
+                 [--clip WENDREL_CLIP] [--articles N] [--delay-ms MS] [--curl CURL]
 
-Times the real fetcher under Wine with 1 and with 4 connections, curl fetching
-the same addresses one after another in one process, and curl with
+Times the real fetcher under Wine with 1 and with 4 connections, with --clip
+also the native wendrel-clip (libcurl) with 1 and 4, curl fetching the same
+addresses one after another in one process, and curl with
 "-Z --parallel-max 4"; writes the figures to JSON and prints them with the
 targets, each "met" or "MISSED".
 """
@@ -97,6 +98,39 @@ def walk(run, base, folder, connections):
     return float(re.search(r"seconds: ([0-9.]+)", text).group(1))
 
 
+def clip_walk(program, base, folder, connections):
+    """Seconds of one whole run of the native wendrel-clip, its start included."""
+    seconds = timed([program, "--since", "2008-07-16", "--site", base, "--folder", str(folder),
+                     "--connections", str(connections), "--quiet"])
+    print("  wendrel-clip, %d connection(s): %.2f s" % (connections, seconds))
+    return seconds
+
+
+def add_ratios(figures, run, key_prefix):
+    """The targets' ratios of one fetcher's walks (run_1, run_4) to curl's."""
+    figures[key_prefix + "ratio_1_to_curl_sequential"] = (figures[run + "_1"] /
+                                                         figures["curl_sequential"])
+    figures[key_prefix + "ratio_4_to_curl_parallel"] = (figures[run + "_4"] /
+                                                       figures["curl_parallel_4"])
+    figures[key_prefix + "speed_up_4_over_1"] = figures[run + "_1"] / figures[run + "_4"]
+
+
+def print_targets(figures, name, key_prefix):
+    def target(text, value, holds):
+        print("  %-6s %s: %s" % ("met" if holds else "MISSED", text, value))
+
+    print("Targets, %s:" % name)
+    target("1 connection within 1.1 times sequential curl",
+           "%.2f times" % figures[key_prefix + "ratio_1_to_curl_sequential"],
+           figures[key_prefix + "ratio_1_to_curl_sequential"] <= 1.1)
+    target("4 connections within 1.25 times parallel curl",
+           "%.2f times" % figures[key_prefix + "ratio_4_to_curl_parallel"],
+           figures[key_prefix + "ratio_4_to_curl_parallel"] <= 1.25)
+    target("4 connections at least 3 times faster than 1",
+           "%.2f times" % figures[key_prefix + "speed_up_4_over_1"],
+           figures[key_prefix + "speed_up_4_over_1"] >= 3)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--run", nargs=3, metavar=("WINE_RUN", "PREFIX", "EXE"), required=True)
@@ -104,6 +138,7 @@ def main():
     parser.add_argument("--articles", type=int, default=1600)
     parser.add_argument("--delay-ms", type=int, default=30)
     parser.add_argument("--curl", default="curl")
+    parser.add_argument("--clip")
     args = parser.parse_args()
 
     work = pathlib.Path(tempfile.mkdtemp(prefix="wendrel-walk-"))
@@ -127,13 +162,18 @@ def main():
             "curl_parallel_4": timed([args.curl, "-s", "-Z", "--parallel-max", "4",
                                       "-K", str(config)]),
         }
+        if args.clip:
+            for connections in (1, 4):
+                figures["clip_%d" % connections] = clip_walk(args.clip, base, work, connections)
     finally:
         server.shutdown()
         shutil.rmtree(work, ignore_errors=True)
 
-    figures["ratio_1_to_curl_sequential"] = figures["wininet_1"] / figures["curl_sequential"]
-    figures["ratio_4_to_curl_parallel"] = figures["wininet_4"] / figures["curl_parallel_4"]
-    figures["speed_up_4_over_1"] = figures["wininet_1"] / figures["wininet_4"]
+    runs = [("wininet", "WinInet under Wine", "")]
+    if args.clip:
+        runs.append(("clip", "native wendrel-clip", "clip_"))
+    for run, _, key_prefix in runs:
+        add_ratios(figures, run, key_prefix)
     os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
     with open(args.out, "w") as out:
         json.dump(figures, out, indent=2)
@@ -141,22 +181,15 @@ def main():
     print()
     print("| run | seconds |")
     print("|---|---:|")
-    for name in ("wininet_1", "wininet_4", "curl_sequential", "curl_parallel_4"):
+    for run, _, _ in runs:
+        for connections in (1, 4):
+            name = "%s_%d" % (run, connections)
+            print("| %s | %.2f |" % (name, figures[name]))
+    for name in ("curl_sequential", "curl_parallel_4"):
         print("| %s | %.2f |" % (name, figures[name]))
-    print()
-    print("Targets:")
-
-    def target(text, value, holds):
-        print("  %-6s %s: %s" % ("met" if holds else "MISSED", text, value))
-
-    target("1 connection within 1.1 times sequential curl",
-           "%.2f times" % figures["ratio_1_to_curl_sequential"],
-           figures["ratio_1_to_curl_sequential"] <= 1.1)
-    target("4 connections within 1.25 times parallel curl",
-           "%.2f times" % figures["ratio_4_to_curl_parallel"],
-           figures["ratio_4_to_curl_parallel"] <= 1.25)
-    target("4 connections at least 3 times faster than 1",
-           "%.2f times" % figures["speed_up_4_over_1"], figures["speed_up_4_over_1"] >= 3)
+    for run, title, key_prefix in runs:
+        print()
+        print_targets(figures, title, key_prefix)
     return 0
 
 
