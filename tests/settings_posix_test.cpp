@@ -22,7 +22,7 @@ class SettingsTest : public ::testing::Test {
     void TearDown() override { fs::remove_all(folder); }
 
     std::string Put(const std::string& text) const {
-        const std::string path = (folder / "Wendrel.ini").string();
+        std::string path = (folder / "Wendrel.ini").string();
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
