@@ -262,6 +262,7 @@ TEST_F(InternetPageFetcherTest, AllowedConnectionsAreOpenAtOnce) {
     EXPECT_EQ(ConnectionsPerServer(), static_cast<DWORD>(kConnections));
 
     std::vector<std::thread> threads;
+    threads.reserve(kConnections);
     for (int i = 0; i < kConnections; ++i) {
         threads.emplace_back([this, i] {
             PageText page;
