@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "engine/clip_file.h"
 #include "engine/clip_run.h"
@@ -54,16 +55,23 @@ class ClipFolder {
     fs::path m_path;
 };
 
-TEST(WindowsClipRunTest, ClipsTheTestSiteIntoTheSaveFolder) {
-    const PageText site = testing::TestSiteBase();
-    ASSERT_FALSE(site.empty()) << "the test site is not running (CTest starts it)";
-    const ClipFolder folder;
+// The status texts of one run through WinInet at the default window, clipping
+// site into folder.
+std::vector<PageText> StatusesOfRun(const PageText& site, const ClipFolder& folder) {
     testing::FakeDialog dialog;
     dialog.folder = folder.Path();
     InternetPageFetcher fetcher{std::chrono::seconds(2)};
     SystemClipFileWriter writer;
-
     RunClip(dialog, fetcher, writer, site, WalkLimits{INT_MAX, kDefaultConnections});
+    return dialog.statuses;
+}
+
+TEST(WindowsClipRunTest, ClipsTheTestSiteIntoTheSaveFolder) {
+    const PageText site = testing::TestSiteBase();
+    ASSERT_FALSE(site.empty()) << "the test site is not running (CTest starts it)";
+    const ClipFolder folder;
+
+    const std::vector<PageText> statuses = StatusesOfRun(site, folder);
 
     // 서울 소식, 첫째 줄, 끝; 부산 소식, 표 안. Article 1 is dated before the
     // since date and ends the walk.
@@ -71,7 +79,7 @@ TEST(WindowsClipRunTest, ClipsTheTestSiteIntoTheSaveFolder) {
                                             "\xC3\xB9\xC2\xB0 \xC1\xD9<br>\xB3\xA1") +
                                  CleanedArticle(site, 2, "\xBA\xCE\xBB\xEA \xBC\xD2\xBD\xC4",
                                                 "\xC7\xA5 \xBE\xC8"));
-    EXPECT_EQ(dialog.statuses.back(), "Saved to " + folder.Path() + "\\2008-07-16.html");
+    EXPECT_EQ(statuses.back(), "Saved to " + folder.Path() + "\\2008-07-16.html");
 }
 
 struct ScenarioCase {
@@ -94,16 +102,12 @@ TEST(WindowsClipRunTest, StatusNamesWhatWentWrong) {
         SCOPED_TRACE(expected.site);
         const PageText site = base + "/site/" + expected.site;
         const ClipFolder folder;
-        testing::FakeDialog dialog;
-        dialog.folder = folder.Path();
-        InternetPageFetcher fetcher{std::chrono::seconds(2)};
-        SystemClipFileWriter writer;
 
-        RunClip(dialog, fetcher, writer, site, WalkLimits{INT_MAX, kDefaultConnections});
+        const std::vector<PageText> statuses = StatusesOfRun(site, folder);
 
-        EXPECT_EQ(dialog.statuses.back(),
+        EXPECT_EQ(statuses.back(),
                   "Saved to " + folder.Path() + "\\2008-07-16.html" + expected.notes);
-        EXPECT_EQ(dialog.statuses[dialog.statuses.size() - 2],
+        EXPECT_EQ(statuses[statuses.size() - 2],
                   "Reading..." + site + "/arti/" + std::to_string(expected.lastArticle) + ".html");
     }
 }

@@ -283,6 +283,7 @@ TEST_F(PageFetcherTest, AllowedConnectionsAreOpenAtOnce) {
     const ConnectionsAllowed allowed(fetcher, kConnections);
 
     std::vector<std::thread> threads;
+    threads.reserve(kConnections);
     for (int i = 0; i < kConnections; ++i) {
         threads.emplace_back([this, i] {
             PageText page;
