@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/text.h"
+#include "engine/code_page.h"
 
 namespace wendrel {
 

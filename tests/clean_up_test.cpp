@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench/clip_generator.h"
+#include "engine/tag_removal.h"
 #include "engine/tag_scan.h"
 #include "tests/reference_clean_up.h"
 
@@ -119,7 +120,7 @@ class CleanUpDifferentialTest : public testing::Test {
         const std::string text = cases.Text(m_prefixPieces[which]);
         PageText fast = text;
         PageText plain = text;
-        RemoveTags(fast, prefix);
+        RemoveTags(fast, {prefix});
         reference::RemoveTags(plain, prefix);
         Count(text, {prefix}, tally);
         return Agree(fast == plain, "RemoveTags " + std::string(prefix), text);

@@ -5,6 +5,8 @@
 #include <iterator>
 
 #include "engine/clean_up.h"
+#include "engine/tag_removal.h"
+#include "tests/case_name.h"
 #include "tests/reference_clean_up.h"
 
 namespace wendrel {
@@ -40,7 +42,7 @@ TEST_P(TagScanTest, WalksOnlyWhereThePassesGiveTheSameBytes) {
     EXPECT_EQ(text, c.walks ? c.inTurn : c.text);
     text = c.text;
     for (std::string_view prefix : c.prefixes) {
-        RemoveTags(text, prefix);
+        RemoveTags(text, {prefix});
     }
     EXPECT_EQ(text, c.inTurn);
 }
@@ -77,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"GreaterThanInsidePrefix", "<a>b <a>c", {"<a>b"}, "b c", false},
         ScanCase{"PrefixOverlapsItself", "<<<x>", {"<<"}, "", false},
         ScanCase{"DifferentFirstBytes", "<b>xb>", {"<b", "b>"}, "x", false}),
-    [](const testing::TestParamInfo<ScanCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 }  // namespace
 }  // namespace wendrel
