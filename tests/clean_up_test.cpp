@@ -1,5 +1,5 @@
 // The clean-up against the plain passes, byte for byte: on short texts made of
-// the pieces where the passes and one walk can part, and on generated clips.
+// the pieces where the passes and a single scan can part, and on generated clips.
 #include "engine/clean_up.h"
 
 #include <gtest/gtest.h>
@@ -218,7 +218,7 @@ TEST_F(CleanUpDifferentialTest, ShortTextsAgreeWithThePlainPasses) {
     }
     RecordProperty("cases", std::to_string(count));
     std::printf(
-        "%ld cases (seed %u); one walk declined %ld of %ld RemoveTags and %ld of %ld "
+        "%ld cases (seed %u); the single scan declined %ld of %ld RemoveTags and %ld of %ld "
         "clean-ups\n",
         count, m_seed, removeTags.declined, removeTags.declined + removeTags.walked,
         cleanUp.declined, cleanUp.declined + cleanUp.walked);
@@ -242,7 +242,7 @@ TEST(CleanUpClipTest, GeneratedClipsAgreeWithThePlainPasses) {
     }
 }
 
-// Ordinary markup must take the one walk, or the clean-up is slow again.
+// Ordinary markup must take the single scan, or the clean-up is slow again.
 TEST(CleanUpClipTest, GeneratedClipsTakeTheOneWalk) {
     PageText clip = GenerateClip(100);
     const TagPrefixes layout(std::begin(kLayoutTagPrefixes), std::end(kLayoutTagPrefixes));

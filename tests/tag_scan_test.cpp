@@ -14,7 +14,7 @@ namespace {
 
 const TagPrefixes kLayout(std::begin(kLayoutTagPrefixes), std::end(kLayoutTagPrefixes));
 
-// Applies each prefix in turn, pass by pass: what the one walk must equal.
+// Applies each prefix in turn, pass by pass: what a single scan must equal.
 PageText InTurn(PageText text, const TagPrefixes& prefixes) {
     for (std::string_view prefix : prefixes) {
         reference::RemoveTags(text, prefix);
@@ -32,8 +32,8 @@ struct ScanCase {
 
 class TagScanTest : public testing::TestWithParam<ScanCase> {};
 
-// Where removing the tags in one walk would give other bytes than the passes,
-// the walk must notice and leave the text to them untouched.
+// Where a single scan would give other bytes than the passes, the scan must
+// notice and leave the text to them untouched.
 TEST_P(TagScanTest, WalksOnlyWhereThePassesGiveTheSameBytes) {
     const ScanCase& c = GetParam();
     ASSERT_EQ(InTurn(c.text, c.prefixes), c.inTurn);
