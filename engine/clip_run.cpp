@@ -29,12 +29,9 @@ constexpr char kArticleFooter[] = "<br></b>";
 constexpr char kReadingStatus[] = "Reading...";
 constexpr char kSavedStatus[] = "Saved to ";
 constexpr char kNoArticlesStatus[] = "No articles found at ";
-constexpr char kGaveUpNote[] = " (stopped: 50 pages in a row had no date)";
 
 constexpr char kPathSeparator[] = "\\";
 constexpr char kClipSuffix[] = ".html";
-// A path must end, with its NUL, within this many bytes for Windows to take it.
-constexpr int kMaxPath = 260;
 
 class WaitCursor {
   public:
@@ -47,8 +44,8 @@ class WaitCursor {
     ClipDialog& m_dialog;
 };
 
-int Length(const PageText& text) {
-    return static_cast<int>(text.size());
+PageText GaveUpNote() {
+    return " (stopped: " + std::to_string(kMaxPagesWithoutDate) + " pages in a row had no date)";
 }
 
 PageText FormatSinceDate(const CalendarDate& date) {
@@ -177,7 +174,7 @@ void Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
     // a folder it could never write to.
     const PageText folder = ClipFolder(dialog.FolderText());
     const PageText path = folder + since + kClipSuffix;
-    if (Length(path) >= kMaxPath || !writer.IsFolder(folder)) {
+    if (Length(path) >= kMaxPathBytes || !writer.IsFolder(folder)) {
         throw FileFailure(FileCause::badPath, path);
     }
 
@@ -193,7 +190,7 @@ void Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
     Walk walk = WalkArticles(dialog, fetcher, siteBase, newest, since, limits);
     CleanUpClip(walk.collected);
     writer.Write(path, walk.collected);
-    dialog.SetStatusText(kSavedStatus + path + (walk.gaveUp ? kGaveUpNote : ""));
+    dialog.SetStatusText(kSavedStatus + path + (walk.gaveUp ? GaveUpNote() : ""));
 }
 
 }  // namespace
