@@ -376,7 +376,7 @@ TEST_F(ClipRunTest, ClipMayGrowUpToItsBoundAndNoFurther) {
     RunClip(dialog, site, disk, kBase);
     disk.files.clear();
     const PageText uncleaned = "<b><br><hr><br>" + FakeSite::ArticleAddress(2) + "<br></b>" +
-                               kTitleMarker + "T2<!-- ##### news text - auto ST ##### -->B2";
+                               testing::kTitleMarker + "T2" + testing::kTextMarker + "B2";
     const std::size_t twoArticles = 2 * uncleaned.size();
 
     RunClip(dialog, site, disk, kBase, WalkLimits{twoArticles});
