@@ -97,8 +97,7 @@ class DrawnSite {
                                     : "2008-07-" + std::to_string(Draw(16, 28));
         const PageText title = "T" + std::to_string(number);
         const PageText page = Draw(1, 100) <= undatedPercent
-                                  ? "<!-- #####  news title ##### -->" + title +
-                                        "<!-- ##### news text - auto END ##### -->"
+                                  ? testing::kTitleMarker + title + testing::kEndMarker
                                   : testing::ArticlePage(date, title, "B");
         DrawnArticle article;
         if (Draw(1, 100) > failurePercent) {
