@@ -84,7 +84,7 @@ void BM_CleanUp(benchmark::State& state) {
     CountPeakMemory(state, clip);
 }
 
-// Markup where the one walk declines and the passes are replayed.
+// Markup where the single scan declines and the passes are replayed.
 void BM_CleanUpNested(benchmark::State& state) {
     const PageText& clip = Clip(static_cast<int>(state.range(0)), GenerateClipWithNestedTags);
     TimeCleanUp(state, clip, CleanUpClip);

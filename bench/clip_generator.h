@@ -15,7 +15,7 @@ PageText GenerateClip(int articleCount, std::uint32_t seed = 1);
 
 // The same with, a third of the way in, an anchor written inside another's
 // attribute and a row tag that only a deletion joins: markup where removing
-// all tags in one walk would give other bytes than the passes.
+// all tags in a single scan would give other bytes than the passes.
 PageText GenerateClipWithNestedTags(int articleCount);
 
 }  // namespace wendrel

@@ -1,43 +1,31 @@
 #include "engine/boundary_search.h"
 
-#include <cstring>
+#include <cstddef>
 
-#include "engine/text.h"
+#include "engine/code_page.h"
 
 namespace wendrel {
 
 namespace {
 
-// Position of the first byte-wise occurrence of needle at or after from, or -1.
-// Markup is sparse in the first bytes of the needles the clean-up asks for
-// ("<", ">"), so jumping between them with memchr beats a general search.
-int FindBytes(std::string_view text, std::string_view needle, int from) {
-    if (needle.size() > text.size() - from) {
-        return -1;
-    }
-    const char* const lastCandidate = text.data() + (text.size() - needle.size());
-    for (const char* candidate = text.data() + from; candidate <= lastCandidate; ++candidate) {
-        candidate = static_cast<const char*>(
-            std::memchr(candidate, needle.front(), lastCandidate - candidate + 1));
-        if (candidate == nullptr) {
-            return -1;
-        }
-        if (std::memcmp(candidate + 1, needle.data() + 1, needle.size() - 1) == 0) {
-            return static_cast<int>(candidate - text.data());
-        }
-    }
-    return -1;
-}
-
-// A byte that is no lead byte always ends a character, so the character before
-// position starts right after the last such byte (or at boundary), and the lead
-// bytes from there pair up: position begins a character when their count is even.
+// Whether position begins a character. A byte that is no lead byte always
+// ends a character, so the character before position starts right after the
+// last such byte (or at boundary), and the lead bytes from there pair up:
+// position begins a character when their count is even.
 bool IsBoundary(std::string_view text, int boundary, int position) {
     int runStart = position;
     while (runStart > boundary && IsLeadByte(static_cast<unsigned char>(text[runStart - 1]))) {
         --runStart;
     }
     return (position - runStart) % 2 == 0;
+}
+
+// The first byte-wise occurrence of needle at or after from, or -1. The
+// library's search jumps between copies of the needle's first byte with
+// memchr, and markup is sparse in "<" and ">".
+int FindBytes(std::string_view text, std::string_view needle, int from) {
+    const auto found = text.find(needle, static_cast<std::size_t>(from));
+    return found == std::string_view::npos ? -1 : static_cast<int>(found);
 }
 
 }  // namespace

@@ -26,8 +26,9 @@ inline constexpr MarkerReplacement kMarkerReplacements[] = {
     {"<P align=justify />", "<br>"},
 };
 
-// Removes the layout tags (tables, scripts, frames, fonts, links) and rewrites
-// the site's text markers, in the order the site's markup needs.
+// Deletes the layout tags (tables, scripts, frames, fonts, links) with
+// RemoveTags (tag_removal.h), then rewrites the site's text markers with
+// ReplaceAll, each list in its order.
 void CleanUpClip(PageText& clip);
 
 }  // namespace wendrel

@@ -7,6 +7,9 @@
 
 namespace wendrel {
 
+// A path must end, with its NUL, within this many bytes for Windows to take it.
+constexpr int kMaxPathBytes = 260;
+
 class ClipFileWriter {
   public:
     virtual ~ClipFileWriter() = default;

@@ -212,8 +212,7 @@ bool SystemClipFileWriter::IsFolder(const PageText& folder) {
 }
 
 void SystemClipFileWriter::Write(const PageText& path, std::string_view bytes) {
-    // Windows takes a path only when it ends, with its NUL, within MAX_PATH.
-    if (path.size() >= MAX_PATH) {
+    if (Length(path) >= kMaxPathBytes) {
         throw FileFailure(FileCause::badPath, path);
     }
     CheckWritable(path);

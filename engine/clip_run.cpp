@@ -31,15 +31,11 @@ constexpr char kArticleFooter[] = "<br></b>";
 constexpr char kReadingStatus[] = "Reading...";
 constexpr char kSavedStatus[] = "Saved to ";
 constexpr char kNoArticlesStatus[] = "No articles found at ";
-constexpr char kUndatedStopNote[] = "stopped: 50 pages in a row had no date";
-constexpr char kUnreadStopNote[] = "stopped: the site did not answer 5 times in a row";
 constexpr char kNotesOpen[] = " (";
 constexpr char kNotesJoin[] = "; ";
 constexpr char kNotesClose[] = ")";
 
 constexpr char kClipSuffix[] = ".html";
-// A path must end, with its NUL, within this many bytes for Windows to take it.
-constexpr int kMaxPath = 260;
 
 class WaitCursor {
   public:
@@ -52,8 +48,13 @@ class WaitCursor {
     ClipDialog& m_dialog;
 };
 
-int Length(const PageText& text) {
-    return static_cast<int>(text.size());
+PageText UndatedStopNote() {
+    return "stopped: " + std::to_string(kMaxPagesWithoutDate) + " pages in a row had no date";
+}
+
+PageText UnreadStopNote() {
+    return "stopped: the site did not answer " + std::to_string(kMaxUnreadInARow) +
+           " times in a row";
 }
 
 PageText FormatSinceDate(const CalendarDate& date) {
@@ -137,7 +138,7 @@ PageText ClipFolder(const PageText& folderText, char separator) {
 // How a walk ended, for the status line.
 struct Walk {
     PageText collected;
-    const char* stopNote = nullptr;  // why the walk gave up before the since date
+    PageText stopNote;  // why the walk gave up before the since date, if it did
     int unreadPages = 0;
 };
 
@@ -145,8 +146,8 @@ struct Walk {
 // parenthesis holds every note.
 PageText WalkNotes(const Walk& walk) {
     std::vector<PageText> notes;
-    if (walk.stopNote != nullptr) {
-        notes.emplace_back(walk.stopNote);
+    if (!walk.stopNote.empty()) {
+        notes.push_back(walk.stopNote);
     }
     if (walk.unreadPages == 1) {
         notes.emplace_back("1 page could not be read");
@@ -213,11 +214,11 @@ Walk WalkArticles(ClipDialog& dialog, FetchWindow& window, const PageText& siteB
         CollectArticle(walk.collected, address, ArticleContent(fetched.page), limits.maxClipBytes);
         walk.unreadPages += fetched.unread ? 1 : 0;
         if (unread.Extend(fetched.unread)) {
-            walk.stopNote = kUnreadStopNote;
+            walk.stopNote = UnreadStopNote();
             break;
         }
         if (undated.Extend(date.empty())) {
-            walk.stopNote = kUndatedStopNote;
+            walk.stopNote = UndatedStopNote();
             break;
         }
     }
@@ -241,7 +242,7 @@ ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& write
     // a folder it could never write to.
     const PageText folder = ClipFolder(dialog.FolderText(), writer.PathSeparator());
     const PageText path = folder + since + kClipSuffix;
-    if (Length(path) >= kMaxPath || !writer.IsFolder(folder)) {
+    if (Length(path) >= kMaxPathBytes || !writer.IsFolder(folder)) {
         throw FileFailure(FileCause::badPath, path);
     }
 

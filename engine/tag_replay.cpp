@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/boundary_search.h"
+#include "engine/code_page.h"
 #include "engine/tag_scan.h"
 
 namespace wendrel {
@@ -15,7 +16,7 @@ namespace {
 
 constexpr int kNone = -1;
 
-// The text as the passes change it: the original bytes, the deleted ones
+// The text as RemoveTags's passes change it: the original bytes, the deleted ones
 // marked. Deletions take whole characters, so a byte that began a character
 // still does while it stays.
 class LiveText {
@@ -120,13 +121,13 @@ class TagIndex {
     }
 
     // One pass: the first occurrence's tag text, deleted wherever it stands.
-    // False when the first occurrence has no ">" after it: the passes end.
+    // False when the first occurrence has no ">" after it: RemoveTags stops.
     bool RunPass() {
         if (Exhausted() || m_tags.empty() || m_tags.begin()->second.end == kNone) {
             return false;
         }
         // Taken before anything changes: a tag that a deletion reshapes into
-        // the same text waits for a later pass, as it does in the passes.
+        // the same text waits for a later pass, as it does in RemoveTags.
         const std::set<int> same = m_byText.at(m_tags.begin()->second.text);
         std::vector<std::pair<int, int>> deleted;
         for (int occurrence : same) {

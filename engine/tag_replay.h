@@ -1,7 +1,8 @@
-// RemoveTags's passes replayed over an index of the tags, for texts where the
-// one walk declines: each pass touches the tags it deletes and those around
-// them instead of the whole text, so that one nested or joined tag in a long
-// clip costs no more than the tags themselves.
+// Part of tag removal (tag_removal.h), which alone calls it: the passes of
+// RemoveTags for one prefix, replayed over an index of the tags by tag text
+// and by the ">" that ends them. A pass then touches the tags it deletes and
+// those around them instead of the whole text, so that one nested or joined
+// tag in a clip of megabytes costs about what the tags cost.
 #pragma once
 
 #include <string_view>
@@ -10,11 +11,11 @@
 
 namespace wendrel {
 
-// Gives the text exactly the bytes RemoveTags's passes would and returns true,
-// or returns false, the text untouched, for a prefix whose occurrences could
-// overlap or whose tags could end inside it, and when the tags are nested so
-// deep that indexing them would cost more than kReplayBytesPerTextByte times
-// the text: the plain passes are then the faster way.
+// Gives the text the bytes RemoveTags(text, {prefix}) gives and returns true.
+// Returns false with the text untouched when the prefix does not suit
+// (SuitsOneScan), or when the tags nest so deep that indexing them would walk
+// more than kReplayBytesPerTextByte bytes per byte of the text: every nested
+// tag keeps a tag text of its own, and the passes as written are then cheaper.
 bool ReplayTagPasses(PageText& text, std::string_view prefix);
 
 constexpr long long kReplayBytesPerTextByte = 16;

@@ -11,10 +11,6 @@ namespace {
 
 constexpr char kTagEnd[] = ">";
 
-int Length(std::string_view text) {
-    return static_cast<int>(text.size());
-}
-
 // Bytes to delete, [start, end): one tag, or tags standing next to each other.
 struct Deletion {
     int start;
@@ -24,7 +20,7 @@ struct Deletion {
 // Whether some prefix starts again inside other, from its second byte on, even
 // running past other's end: two occurrences could then overlap. All prefixes
 // begin with other's first byte, so only its later copies are tried.
-bool StartsInside(std::string_view other, const TagPrefixes& prefixes) {
+bool StartsInside(std::string_view other, const std::vector<std::string_view>& prefixes) {
     for (auto offset = other.find(other.front(), 1); offset != std::string_view::npos;
          offset = other.find(other.front(), offset + 1)) {
         const std::string_view rest = other.substr(offset);
@@ -42,14 +38,16 @@ bool HasTagEndBeforeLast(std::string_view prefix) {
     return prefix.substr(0, prefix.size() - 1).find('>') != std::string_view::npos;
 }
 
-bool AnyStartsAt(std::string_view text, const TagPrefixes& prefixes, int position) {
+bool AnyStartsAt(std::string_view text, const std::vector<std::string_view>& prefixes,
+                 int position) {
     return std::any_of(prefixes.begin(), prefixes.end(), [&](std::string_view prefix) {
         return text.compare(position, prefix.size(), prefix) == 0;
     });
 }
 
 // The first occurrence of any prefix at or after from, on a boundary, or -1.
-int FindAny(std::string_view text, const TagPrefixes& prefixes, int from, int boundary) {
+int FindAny(std::string_view text, const std::vector<std::string_view>& prefixes, int from,
+            int boundary) {
     const std::string_view firstByte = prefixes.front().substr(0, 1);
     for (int candidate = FindOnBoundary(text, firstByte, from, boundary); candidate != -1;
          candidate = FindOnBoundary(text, firstByte, candidate + 1, candidate)) {
@@ -62,8 +60,8 @@ int FindAny(std::string_view text, const TagPrefixes& prefixes, int from, int bo
 
 // The closed tags in order, up to the first occurrence without a ">" after it.
 // False when an occurrence stands inside the tag before it: which of the two
-// goes first then depends on which tag text the passes meet first.
-bool FindSeparateTags(std::string_view text, const TagPrefixes& prefixes,
+// goes first then depends on which tag text RemoveTags's passes take first.
+bool FindSeparateTags(std::string_view text, const std::vector<std::string_view>& prefixes,
                       std::vector<Deletion>& deletions) {
     int start = FindAny(text, prefixes, 0, 0);
     while (start != -1) {
@@ -128,10 +126,10 @@ bool SpansJunction(std::string_view bytes, std::string_view prefix, int junction
     return false;
 }
 
-// Whether bytes brought together where a deletion was spell a prefix: the
-// passes would find such a joined occurrence and delete its tag too. Byte-wise,
-// ignoring boundaries, so that it errs towards the passes.
-bool JoinsAnOccurrence(std::string_view text, const TagPrefixes& prefixes,
+// Whether bytes brought together where a deletion was spell a prefix:
+// RemoveTags would find such a joined occurrence and delete its tag too.
+// Byte-wise, ignoring boundaries, so that it errs towards declining.
+bool JoinsAnOccurrence(std::string_view text, const std::vector<std::string_view>& prefixes,
                        const std::vector<Deletion>& deletions) {
     int width = 0;
     for (std::string_view prefix : prefixes) {
@@ -154,7 +152,7 @@ bool JoinsAnOccurrence(std::string_view text, const TagPrefixes& prefixes,
     return false;
 }
 
-// In place: the text only shrinks, so nothing is allocated while it changes.
+// In place: the text only shrinks, so a clip of megabytes is not copied.
 void Delete(PageText& text, const std::vector<Deletion>& deletions) {
     auto kept = text.begin() + deletions.front().start;
     for (std::size_t index = 0; index < deletions.size(); ++index) {
@@ -168,7 +166,7 @@ void Delete(PageText& text, const std::vector<Deletion>& deletions) {
 
 }  // namespace
 
-bool SuitsOneScan(const TagPrefixes& prefixes) {
+bool SuitsOneScan(const std::vector<std::string_view>& prefixes) {
     if (prefixes.empty()) {
         return false;
     }
@@ -183,7 +181,7 @@ bool SuitsOneScan(const TagPrefixes& prefixes) {
                         [&](std::string_view prefix) { return StartsInside(prefix, prefixes); });
 }
 
-bool RemoveTagsInOneScan(PageText& text, const TagPrefixes& prefixes) {
+bool RemoveTagsInOneScan(PageText& text, const std::vector<std::string_view>& prefixes) {
     if (!SuitsOneScan(prefixes)) {
         return false;
     }

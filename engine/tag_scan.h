@@ -1,5 +1,6 @@
-// Removing every tag of some prefixes in one walk over the text, where that
-// gives the same bytes as RemoveTags applied for each prefix in turn.
+// Part of tag removal (tag_removal.h), which alone calls it: every tag of some
+// prefixes deleted in a single scan of the text, for the texts where that
+// gives the bytes RemoveTags gives.
 #pragma once
 
 #include <string_view>
@@ -9,18 +10,19 @@
 
 namespace wendrel {
 
-using TagPrefixes = std::vector<std::string_view>;
+// Returns whether the prefixes have the shape a single scan needs: none is
+// empty, all begin with the same byte (the byte the scan looks for), no
+// occurrence of one can overlap an occurrence of another or of itself, and no
+// prefix holds a ">" before its last byte, so that every tag ends behind its
+// prefix's first byte. The clean-up's sixteen prefixes have it; "<<" has not.
+bool SuitsOneScan(const std::vector<std::string_view>& prefixes);
 
-// Whether every occurrence begins with the same byte, the walk's landmark, can
-// never overlap another, and has its tag end at a ">" after the prefix, never
-// inside it.
-bool SuitsOneScan(const TagPrefixes& prefixes);
-
-// Deletes every closed tag of the prefixes, up to the first occurrence without
-// a ">" after it, and returns true. Returns false, the text untouched, when the
-// prefixes in turn could give other bytes: a tag holds another occurrence, a
-// deletion would join bytes into a new occurrence, or the prefixes' own shape
-// lets occurrences overlap or tags end inside a prefix.
-bool RemoveTagsInOneScan(PageText& text, const TagPrefixes& prefixes);
+// Deletes what RemoveTags(text, prefixes) deletes and returns true, or returns
+// false with the text untouched when a single scan might give other bytes:
+// when the prefixes do not suit (SuitsOneScan), when an occurrence stands
+// inside the tag before it ("<tr a=<tr>>": which goes first depends on the
+// tag texts before it), or when a deletion would join kept bytes into a new
+// occurrence ("<t<tr>r>").
+bool RemoveTagsInOneScan(PageText& text, const std::vector<std::string_view>& prefixes);
 
 }  // namespace wendrel

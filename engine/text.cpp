@@ -5,17 +5,12 @@
 #include <cstdint>
 
 #include "engine/boundary_search.h"
+#include "engine/code_page.h"
 #include "engine/failure.h"
-#include "engine/tag_replay.h"
-#include "engine/tag_scan.h"
 
 namespace wendrel {
 
 namespace {
-
-int Length(std::string_view text) {
-    return static_cast<int>(text.size());
-}
 
 // The value of the character at position, which then moves behind it; 0 at the
 // end of the text and for a lead byte that stands last.
@@ -36,13 +31,13 @@ int TakeCharValue(std::string_view text, int& position) {
     return value;
 }
 
-// A shorter replacement is written behind the walk, over bytes it has passed:
-// nothing is allocated, so running out of memory cannot leave half a text.
+// A replacement no longer than what it replaces is written over bytes the
+// search has passed, so that a clip of many megabytes is not copied.
 int ReplaceInPlace(PageText& text, std::string_view from, std::string_view to, int first) {
     int count = 0;
     int copied = first;
     auto kept = text.begin() + first;
-    // Like the plain walk, boundaries are counted afresh right behind each match.
+    // The end of a match ends a character, so the next search counts from there.
     for (int match = first; match != -1; match = FindOnBoundary(text, from, copied, copied)) {
         kept = std::copy(text.begin() + copied, text.begin() + match, kept);
         kept = std::copy(to.begin(), to.end(), kept);
@@ -139,21 +134,6 @@ int ReplaceAll(PageText& text, std::string_view from, std::string_view to) {
         return ReplaceInPlace(text, from, to, first);
     }
     return ReplaceIntoCopy(text, from, to, first);
-}
-
-void RemoveTags(PageText& text, std::string_view prefix) {
-    if (RemoveTagsInOneScan(text, {prefix}) || ReplayTagPasses(text, prefix)) {
-        return;
-    }
-    for (;;) {
-        const int tagStart = FindText(text, prefix, 0);
-        const int tagEnd = FindText(text, ">", tagStart);
-        if (tagEnd == -1) {
-            return;
-        }
-        const PageText tag = MidText(text, tagStart, tagEnd - tagStart + 1);
-        ReplaceAll(text, tag, "");
-    }
 }
 
 }  // namespace wendrel

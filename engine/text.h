@@ -1,7 +1,7 @@
-// Operations on page text: bytes of code page 949, searched, cut and joined,
-// never converted. Positions and counts are signed 32-bit byte offsets and -1
-// stands for "not found", so that a failed search flows into the next step
-// without a test of its own.
+// Page text: bytes of code page 949, searched, cut and joined, never
+// converted. Positions and counts are signed 32-bit byte offsets from the
+// text's first byte, and -1 means "not found". A search from -1 finds nothing,
+// so the result of one search can start the next without a test between them.
 #pragma once
 
 #include <string>
@@ -13,36 +13,39 @@ namespace wendrel {
 // holds a NUL byte: a fetched page is cut at its first one.
 using PageText = std::string;
 
-// Lead bytes of code page 949: such a byte and the byte after it form one character.
-constexpr bool IsLeadByte(unsigned char byte) {
-    return byte >= 0x81 && byte <= 0xFE;
+// Returns the text's length in bytes, as the int that positions are.
+constexpr int Length(std::string_view text) {
+    return static_cast<int>(text.size());
 }
 
-// Position of the first occurrence of needle at or after start that begins on a
-// character boundary (the walk counts boundaries from start), or -1. Also -1
-// when start lies outside 0..length.
+// Returns the position of the first occurrence of needle at or after start
+// that begins a character, counting characters from start; -1 when there is
+// none, or when start lies outside 0..Length(text). An empty needle is found
+// at start. FindText("\xB0<tr>", "<tr", 0) is -1: that "<" is the second
+// byte of the character 0xB0 begins.
 int FindText(std::string_view text, std::string_view needle, int start);
 
-// At most count bytes from start; negative values are raised to 0 and a count
-// running past the end is shortened. Throws InvalidArgumentFailure when
+// Returns at most count bytes from start, which may split a character. A
+// negative start or count counts as 0 and a count past the end is shortened,
+// so MidText("abc", -1, -1) is "". Throws InvalidArgumentFailure when
 // start + count lies beyond 2^31 - 1.
 PageText MidText(std::string_view text, int start, int count);
 
-// The last count bytes, or the whole text when count reaches its length.
+// Returns the last count bytes: the whole text when count reaches its length,
+// "" when count is 0 or less.
 PageText RightText(std::string_view text, int count);
 
-// -1, 0 or 1: order by code page 949 characters, a lead byte standing last
-// counting as the end of its text.
+// Returns -1, 0 or 1 as a sorts before, with or after b, character by
+// character; a two-byte character weighs lead byte * 256 + second byte. A
+// lead byte standing last counts as the end of its text, so
+// CompareText("\xB0", "0") is -1.
 int CompareText(std::string_view a, std::string_view b);
 
-// Replaces every occurrence of from, found left to right without overlap and
-// never searched again inside what was put in, with to. Returns the count.
+// Replaces every occurrence of from, found as FindText finds it, left to
+// right and without overlap, with to, and returns how many it replaced; 0,
+// the text unchanged, when from is empty. What a replacement puts in or brings
+// together is not searched again: ReplaceAll on "aabb" of "ab" by "" gives
+// "ab" and returns 1.
 int ReplaceAll(PageText& text, std::string_view from, std::string_view to);
-
-// Deletes every tag that begins with prefix: each pass takes the first
-// occurrence, its text through the next ">", and deletes every copy of that
-// exact tag text. An occurrence without a ">" after it ends the operation and
-// stays in place.
-void RemoveTags(PageText& text, std::string_view prefix);
 
 }  // namespace wendrel

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdlib>
+#include "win/module_path.h"
 
 namespace {
 
@@ -13,12 +13,7 @@ constexpr char kKey[] = "SaveFolderName";
 }  // namespace
 
 void GetModuleFolder(std::string& folder) {
-    char path[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    char drive[_MAX_DRIVE] = "";
-    char directory[_MAX_DIR] = "";
-    _splitpath(path, drive, directory, nullptr, nullptr);
-    folder = std::string(drive) + directory;
+    folder = SplitModulePath().folder;
 }
 
 std::string SettingsFilePath() {

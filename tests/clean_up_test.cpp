@@ -1,5 +1,5 @@
 // The clean-up against the plain passes, byte for byte: on short texts made of
-// the pieces where the passes and one walk can part, and on generated clips.
+// the pieces where the passes and a single scan can part, and on generated clips.
 #include "engine/clean_up.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench/clip_generator.h"
+#include "engine/tag_removal.h"
 #include "engine/tag_scan.h"
 #include "tests/reference_clean_up.h"
 
@@ -119,7 +120,7 @@ class CleanUpDifferentialTest : public testing::Test {
         const std::string text = cases.Text(m_prefixPieces[which]);
         PageText fast = text;
         PageText plain = text;
-        RemoveTags(fast, prefix);
+        RemoveTags(fast, {prefix});
         reference::RemoveTags(plain, prefix);
         Count(text, {prefix}, tally);
         return Agree(fast == plain, "RemoveTags " + std::string(prefix), text);
@@ -217,7 +218,7 @@ TEST_F(CleanUpDifferentialTest, ShortTextsAgreeWithThePlainPasses) {
     }
     RecordProperty("cases", std::to_string(count));
     std::printf(
-        "%ld cases (seed %u); one walk declined %ld of %ld RemoveTags and %ld of %ld "
+        "%ld cases (seed %u); the single scan declined %ld of %ld RemoveTags and %ld of %ld "
         "clean-ups\n",
         count, m_seed, removeTags.declined, removeTags.declined + removeTags.walked,
         cleanUp.declined, cleanUp.declined + cleanUp.walked);
@@ -241,7 +242,7 @@ TEST(CleanUpClipTest, GeneratedClipsAgreeWithThePlainPasses) {
     }
 }
 
-// Ordinary markup must take the one walk, or the clean-up is slow again.
+// Ordinary markup must take the single scan, or the clean-up is slow again.
 TEST(CleanUpClipTest, GeneratedClipsTakeTheOneWalk) {
     PageText clip = GenerateClip(100);
     const TagPrefixes layout(std::begin(kLayoutTagPrefixes), std::end(kLayoutTagPrefixes));

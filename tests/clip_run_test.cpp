@@ -8,25 +8,20 @@
 #include <vector>
 
 #include "engine/failure.h"
+#include "tests/case_name.h"
 #include "tests/fakes.h"
 
 namespace wendrel {
 namespace {
 
+using testing::CleanedArticle;
 using testing::FakeDialog;
 using testing::FakeDisk;
 using testing::FakeSite;
 using testing::kBase;
 using testing::kDateLabel;
 
-constexpr char kTitleMarker[] = "<!-- #####  news title ##### -->";
 constexpr char kClipPath[] = "C:\\Clips\\2008-07-16.html";
-
-// What one article with a plain title and body becomes in the cleaned clip.
-PageText CleanedArticle(int number, const PageText& title, const PageText& body) {
-    return "<b><br><hr><br>" + FakeSite::ArticleAddress(number) + "<br></b>" + kTitleMarker +
-           title + "<br><br>" + body;
-}
 
 PageText Reading(int number) {
     return "Reading..." + FakeSite::ArticleAddress(number);
@@ -119,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{"NoLabelFirstSpaceAtTen", "2008-07-15 <p>text</p>", true},
         DateCase{"NoLabelFirstSpaceElsewhere", "2008-07-15x <p>text</p>", false},
         DateCase{"EmptyPage", "", false}),
-    [](const ::testing::TestParamInfo<DateCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 struct ContentCase {
     const char* name;
@@ -153,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "<!-- ##### news text - auto END ##### -->x<!-- #####  news title ##### -->",
                     ""},
         ContentCase{"UnfetchablePage", "", ""}),
-    [](const ::testing::TestParamInfo<ContentCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 struct LinkCase {
     const char* name;
@@ -200,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
         LinkCase{"NoDigitAfterLink", kBase, "http://news.test/arti/x.html", 0},
         LinkCase{"NoDotAfterDigits", kBase, "http://news.test/arti/123", 0},
         LinkCase{"NumberZero", kBase, "http://news.test/arti/0.html", 0}),
-    [](const ::testing::TestParamInfo<LinkCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(ClipRunTest, FirstArticleLinkWins) {
     site.pages[FakeSite::ListAddress()] =
@@ -332,7 +327,7 @@ INSTANTIATE_TEST_SUITE_P(
         NoteCase{"UndatedStopWithUnreadPages", 60,
                  Joined(Many(1, 55, kUndated), {{40, kNoAnswer}, {30, kBusy}}),
                  " (stopped: 50 pages in a row had no date; 2 pages could not be read)", 6}),
-    [](const ::testing::TestParamInfo<NoteCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(ClipRunRetryTest, OneConnectionAsksAgainForTheSamePageBeforeTheNext) {
     FakeDialog dialog;
@@ -440,7 +435,7 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"NoSecondSlash", "/srv/clips/", {2008, 7, 16}, "/srv/clips/2008-07-16.html", '/'},
         PathCase{"BackslashInAName", "out\\", {2008, 7, 16}, "out\\/2008-07-16.html", '/'},
         PathCase{"EmptyFolderWithSlash", "", {2008, 7, 16}, "/2008-07-16.html", '/'}),
-    [](const ::testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(ClipRunTest, MissingFolderFailsBeforeAnyRequest) {
     dialog.folder = "C:\\Gone";
@@ -526,7 +521,7 @@ TEST_F(ClipRunTest, ClipMayGrowUpToItsBoundAndNoFurther) {
     RunClip(dialog, site, disk, kBase);
     disk.files.clear();
     const PageText uncleaned = "<b><br><hr><br>" + FakeSite::ArticleAddress(2) + "<br></b>" +
-                               kTitleMarker + "T2<!-- ##### news text - auto ST ##### -->B2";
+                               testing::kTitleMarker + "T2" + testing::kTextMarker + "B2";
     const std::size_t twoArticles = 2 * uncleaned.size();
 
     RunClip(dialog, site, disk, kBase, WalkLimits{twoArticles});

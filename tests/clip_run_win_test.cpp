@@ -20,14 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kTitleMarker[] = "<!-- #####  news title ##### -->";
-
-// The test site's article as the cleaned clip holds it.
-PageText CleanedArticle(const PageText& site, int number, const PageText& title,
-                        const PageText& body) {
-    return "<b><br><hr><br>" + site + "/arti/" + std::to_string(number) + ".html<br></b>" +
-           kTitleMarker + title + "<br><br>" + body;
-}
+using testing::CleanedArticle;
 
 // A fresh folder under the temporary folder, removed with what it holds.
 class ClipFolder {

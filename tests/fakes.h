@@ -17,6 +17,9 @@ namespace wendrel::testing {
 
 constexpr char kBase[] = "http://news.test";
 constexpr char kDateLabel[] = "\xB1\xE2\xBB\xE7\xB5\xEE\xB7\xCF";  // 기사등록
+constexpr char kTitleMarker[] = "<!-- #####  news title ##### -->";
+constexpr char kTextMarker[] = "<!-- ##### news text - auto ST ##### -->";
+constexpr char kEndMarker[] = "<!-- ##### news text - auto END ##### -->";
 
 class FakeDialog : public ClipDialog {
   public:
@@ -64,8 +67,8 @@ class FakeSite : public PageFetcher {
     }
 
     static PageText ListAddress() { return PageText(kBase) + "/kisa/list/total/home01.html"; }
-    static PageText ArticleAddress(int number) {
-        return PageText(kBase) + "/arti/" + std::to_string(number) + ".html";
+    static PageText ArticleAddress(int number, const PageText& base = kBase) {
+        return base + "/arti/" + std::to_string(number) + ".html";
     }
 
     void SetNewest(int number) {
@@ -124,9 +127,21 @@ class FakeDisk : public ClipFileWriter {
 // ten-byte date and a space, then the title and body between the markers.
 inline PageText ArticlePage(const PageText& date, const PageText& title, const PageText& body) {
     return "<html><table><tr><td class=\"info\">" + PageText(kDateLabel) + " : <span>" + date +
-           " 09:30</span></td></tr></table>\n<!-- #####  news title ##### -->" + title +
-           "<!-- ##### news text - auto ST ##### -->" + body +
-           "<!-- ##### news text - auto END ##### -->\n<div>footer</div></html>";
+           " 09:30</span></td></tr></table>\n" + kTitleMarker + title + kTextMarker + body +
+           kEndMarker + "\n<div>footer</div></html>";
+}
+
+// What article number of the site at base, with a plain title and body,
+// becomes in the cleaned clip.
+inline PageText CleanedArticle(const PageText& base, int number, const PageText& title,
+                               const PageText& body) {
+    return "<b><br><hr><br>" + FakeSite::ArticleAddress(number, base) + "<br></b>" + kTitleMarker +
+           title + "<br><br>" + body;
+}
+
+// The same for the fake site.
+inline PageText CleanedArticle(int number, const PageText& title, const PageText& body) {
+    return CleanedArticle(kBase, number, title, body);
 }
 
 }  // namespace wendrel::testing

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/case_name.h"
 #include "tests/fakes.h"
 
 namespace wendrel {
@@ -102,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {seconds(1)},
                   "served 404",
                   false}),
-    [](const ::testing::TestParamInfo<RetryCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(FetchWithRetriesAbandonTest, NoAttemptFollowsAnAbandonedPause) {
     FakeSite site;

@@ -1,14 +1,11 @@
 #include "tests/reference_clean_up.h"
 
 #include "engine/clean_up.h"
+#include "engine/code_page.h"
 
 namespace wendrel::reference {
 
 namespace {
-
-int Length(std::string_view text) {
-    return static_cast<int>(text.size());
-}
 
 int CharWidth(std::string_view text, int position) {
     const bool paired =

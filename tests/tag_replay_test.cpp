@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "engine/tag_removal.h"
 #include "tests/reference_clean_up.h"
 
 namespace wendrel {
@@ -36,7 +37,7 @@ TEST(TagReplayTest, GivesUpOnTagsThatGrowWithEveryPassAndLeavesTheText) {
     EXPECT_FALSE(ReplayTagPasses(text, "\xFF"));
     EXPECT_EQ(text, original);
 
-    RemoveTags(text, "\xFF");
+    RemoveTags(text, {"\xFF"});
     EXPECT_EQ(text, ByThePasses(original, "\xFF"));
 }
 

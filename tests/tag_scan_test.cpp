@@ -5,6 +5,8 @@
 #include <iterator>
 
 #include "engine/clean_up.h"
+#include "engine/tag_removal.h"
+#include "tests/case_name.h"
 #include "tests/reference_clean_up.h"
 
 namespace wendrel {
@@ -12,7 +14,7 @@ namespace {
 
 const TagPrefixes kLayout(std::begin(kLayoutTagPrefixes), std::end(kLayoutTagPrefixes));
 
-// Applies each prefix in turn, pass by pass: what the one walk must equal.
+// Applies each prefix in turn, pass by pass: what a single scan must equal.
 PageText InTurn(PageText text, const TagPrefixes& prefixes) {
     for (std::string_view prefix : prefixes) {
         reference::RemoveTags(text, prefix);
@@ -30,8 +32,8 @@ struct ScanCase {
 
 class TagScanTest : public testing::TestWithParam<ScanCase> {};
 
-// Where removing the tags in one walk would give other bytes than the passes,
-// the walk must notice and leave the text to them untouched.
+// Where a single scan would give other bytes than the passes, the scan must
+// notice and leave the text to them untouched.
 TEST_P(TagScanTest, WalksOnlyWhereThePassesGiveTheSameBytes) {
     const ScanCase& c = GetParam();
     ASSERT_EQ(InTurn(c.text, c.prefixes), c.inTurn);
@@ -40,7 +42,7 @@ TEST_P(TagScanTest, WalksOnlyWhereThePassesGiveTheSameBytes) {
     EXPECT_EQ(text, c.walks ? c.inTurn : c.text);
     text = c.text;
     for (std::string_view prefix : c.prefixes) {
-        RemoveTags(text, prefix);
+        RemoveTags(text, {prefix});
     }
     EXPECT_EQ(text, c.inTurn);
 }
@@ -77,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"GreaterThanInsidePrefix", "<a>b <a>c", {"<a>b"}, "b c", false},
         ScanCase{"PrefixOverlapsItself", "<<<x>", {"<<"}, "", false},
         ScanCase{"DifferentFirstBytes", "<b>xb>", {"<b", "b>"}, "x", false}),
-    [](const testing::TestParamInfo<ScanCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 }  // namespace
 }  // namespace wendrel

@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "engine/failure.h"
+#include "tests/case_name.h"
 
 namespace wendrel {
 namespace {
@@ -46,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FindCase{"KoreanNeedleOffBoundary", "\xB0\xC7\xD1", kHan, 0, -1},
                     FindCase{"LeadByteLastIsTried", "ab\xB0", "\xB0", 0, 2},
                     FindCase{"FfIsSingleByte", "\xFF<tr>", "<tr", 0, 1}),
-    [](const testing::TestParamInfo<FindCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(MidTextTest, ClampsStartAndCount) {
     const std::string text = "abcdefgh";
@@ -115,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CompareCase{"FfBelowTwoByteCharacter", "\xFF", "\xB0\xA1", -1},
                     CompareCase{"TwoByteCharacters", "\xB0\xA2", "\xB0\xA1", 1},
                     CompareCase{"TwoByteAboveAscii", "\xB0\xA1", "z", 1}),
-    [](const testing::TestParamInfo<CompareCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 struct ReplaceCase {
     const char* name;
@@ -146,46 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ReplaceCase{"Everything", "abab", "ab", "", "", 2},
                     ReplaceCase{"SecondByteIsSkipped", "\xB0<a<", "<", "", "\xB0<a", 1},
                     ReplaceCase{"KoreanText", "\xC7\xD1 \xC7\xD1", "\xC7\xD1", "x", "x x", 2}),
-    [](const testing::TestParamInfo<ReplaceCase>& info) { return std::string(info.param.name); });
-
-struct RemoveCase {
-    const char* name;
-    std::string text;
-    std::string prefix;
-    std::string expected;
-};
-
-class RemoveTagsTest : public testing::TestWithParam<RemoveCase> {};
-
-TEST_P(RemoveTagsTest, RemovesEveryTagOfThePrefix) {
-    const RemoveCase& c = GetParam();
-    std::string text = c.text;
-    RemoveTags(text, c.prefix);
-    EXPECT_EQ(text, c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RemoveTagsTest,
-    testing::Values(
-        RemoveCase{"ClosersInOnePass", "</table>a</table>b</table>", "</table>", "ab"},
-        RemoveCase{"TagsOfOneName", "<tr>1<tr class=x>2<track>3", "<tr", "123"},
-        RemoveCase{"DeletionJoinsANewTag", "<t<tr>r>", "<tr", ""},
-        RemoveCase{"ClosersJoined", "</t</tr>r>x", "</tr>", "x"},
-        RemoveCase{"CaseSensitive", "<A HREF=x>a</a>", "<a href", "<A HREF=x>a</a>"},
-        RemoveCase{"CapitalAnchorLosesItsCloser", "<A HREF=x>a</a>", "</a>", "<A HREF=x>a"},
-        RemoveCase{"OnlyExactAnchorPrefix", "<a name=x><a href=y>t</a>", "<a href",
-                   "<a name=x>t</a>"},
-        RemoveCase{"UpperCaseTableStays", "<TABLE>x<table>", "<table", "<TABLE>x"},
-        RemoveCase{"ScriptTextStays", "<script>fontSet();</script>", "<script",
-                   "fontSet();</script>"},
-        RemoveCase{"QuotedGreaterThanEndsTheTag", "<td title=\"a>b\">x", "<td", "b\">x"},
-        RemoveCase{"UnclosedOccurrenceStays", "<tr>a<tr", "<tr", "a<tr"},
-        RemoveCase{"UnclosedFirstOccurrenceStopsAll", "<tr <tr", "<tr", "<tr <tr"},
-        RemoveCase{"PrefixAfterLeadByteIsNoTag", "\xB0<tr>x<tr>", "<tr", "\xB0<tr>x"},
-        RemoveCase{"KoreanAttributeText", "<td \xC7\xD1>x<td \xC7\xD1>", "<td", "x"},
-        RemoveCase{"NestedPrefix", "<tr a=<tr>>x", "<tr", ">x"},
-        RemoveCase{"NoOccurrence", "plain text", "<div", "plain text"}),
-    [](const testing::TestParamInfo<RemoveCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 }  // namespace
 }  // namespace wendrel

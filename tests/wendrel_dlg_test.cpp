@@ -25,7 +25,6 @@
 namespace wendrel::testing {
 namespace {
 
-constexpr char kTitleMarker[] = "<!-- #####  news title ##### -->";
 // 메모리가 부족합니다.
 constexpr char kOutOfMemory[] =
     "\xB8\xDE\xB8\xF0\xB8\xAE\xB0\xA1 \xBA\xCE\xC1\xB7\xC7\xD5\xB4\xCF\xB4\xD9.";
@@ -70,11 +69,6 @@ void PickDate(HWND dialog, WORD year, WORD month, WORD day) {
     date.wDay = day;
     ::SendDlgItemMessageA(dialog, IDC_DATE, DTM_SETSYSTEMTIME, GDT_VALID,
                           reinterpret_cast<LPARAM>(&date));
-}
-
-PageText CleanedArticle(int number, const PageText& title, const PageText& body) {
-    return "<b><br><hr><br>" + FakeSite::ArticleAddress(number) + "<br></b>" + kTitleMarker +
-           title + "<br><br>" + body;
 }
 
 class WendrelDlgTest : public ::testing::Test {

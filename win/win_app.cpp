@@ -3,7 +3,7 @@
 #include <objbase.h>
 #include <ole2.h>
 
-#include <cstdlib>
+#include "win/module_path.h"
 
 namespace {
 
@@ -33,11 +33,7 @@ CWinApp* AfxGetApp() {
 }
 
 std::string AfxGetAppName() {
-    char path[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    char name[_MAX_FNAME] = "";
-    _splitpath(path, nullptr, nullptr, name, nullptr);
-    return name;
+    return SplitModulePath().name;
 }
 
 bool AfxOleInit() {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/clean_up.h"
+#include "engine/tag_removal.h"
 #include "engine/text.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/reference_clean_up.h"
@@ -25,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!prefix.empty()) {
         fast = text;
         plain = text;
-        RemoveTags(fast, prefix);
+        RemoveTags(fast, {prefix});
         reference::RemoveTags(plain, prefix);
         if (fast != plain) {
             std::abort();

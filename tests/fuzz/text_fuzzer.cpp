@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "engine/code_page.h"
 #include "engine/failure.h"
+#include "engine/tag_removal.h"
 #include "engine/text.h"
 #include "tests/fuzz/fuzz_input.h"
 
@@ -68,7 +70,7 @@ void CheckRemove(std::string text, const std::string& prefix) {
     if (prefix.empty()) {
         return;
     }
-    RemoveTags(text, prefix);
+    RemoveTags(text, {prefix});
     // What stays is either no occurrence or an occurrence nothing closes.
     Check(FindText(text, ">", FindText(text, prefix, 0)) == -1);
 }
