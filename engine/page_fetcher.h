@@ -55,7 +55,8 @@ class PageFetcher {
 #ifdef _WIN32
 struct InternetSession;
 
-// Fetches through WinInet as user agent "Read URL", always from the server.
+// Fetches through WinInet as user agent "Read URL", always from the server and
+// never into the system cache.
 // The fetches share one session, so that connections to the site are kept
 // alive from one page to the next.
 // Each fetch ends by the clock within timeOut, the connection included, and

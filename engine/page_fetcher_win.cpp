@@ -225,8 +225,10 @@ class Attempt {
 };
 
 HINTERNET OpenRequest(HINTERNET connection, const Target& target) {
-    // Redirects are followed by hand: Wine would follow a loop for ever.
-    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    // Redirects are followed by hand: Wine would follow a loop for ever. Pages
+    // are neither answered from the cache nor written to it.
+    DWORD flags =
+        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
     if (target.secure) {
         flags |= INTERNET_FLAG_SECURE;
     }

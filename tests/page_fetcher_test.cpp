@@ -263,6 +263,17 @@ class ConnectionsAllowed {
     PageFetcher& m_fetcher;
     DWORD m_before;
 };
+
+// A cache entry per page would fill the user's profile with every article ever
+// clipped, and writing it costs Wine more than the page's own fetch.
+TEST_F(PageFetcherTest, PagesLeaveNoEntryInTheSystemCache) {
+    const PageText address = site + "/body/3000?" + Tag();
+    ASSERT_EQ(Read(address).page, Pattern(3000));
+
+    DWORD size = 0;
+    EXPECT_FALSE(GetUrlCacheEntryInfoA(address.c_str(), nullptr, &size));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
 #else
 // libcurl has no limit of its own: every fetch has a connection.
 class ConnectionsAllowed {
