@@ -33,6 +33,11 @@ int RetryAfterSeconds(std::string_view value);
 
 class PageFetcher {
   public:
+    // Bounds of every fetch of the system's fetchers, so that no site can hold
+    // a run for ever.
+    static constexpr std::chrono::milliseconds kDefaultTimeOut{30000};
+    static constexpr int kMaxRedirects = 10;
+
     virtual ~PageFetcher() = default;
 
     // Replaces page with the body found at address, cut at its first NUL; a
@@ -60,13 +65,10 @@ struct InternetSession;
 // The fetches share one session, so that connections to the site are kept
 // alive from one page to the next.
 // Each fetch ends by the clock within timeOut, the connection included, and
-// follows at most kMaxRedirects redirects, so that no site can hold a run for
-// ever. What arrived before a time-out is kept.
+// follows at most kMaxRedirects redirects. What arrived before a time-out is
+// kept.
 class InternetPageFetcher final : public PageFetcher {
   public:
-    static constexpr std::chrono::milliseconds kDefaultTimeOut{30000};
-    static constexpr int kMaxRedirects = 10;
-
     explicit InternetPageFetcher(std::chrono::milliseconds timeOut = kDefaultTimeOut);
 
     using PageFetcher::ReadUrl;
@@ -89,9 +91,6 @@ using SystemPageFetcher = InternetPageFetcher;
 // before a time-out or a broken connection is kept.
 class CurlPageFetcher final : public PageFetcher {
   public:
-    static constexpr std::chrono::milliseconds kDefaultTimeOut{30000};
-    static constexpr int kMaxRedirects = 10;
-
     explicit CurlPageFetcher(std::chrono::milliseconds timeOut = kDefaultTimeOut);
 
     using PageFetcher::ReadUrl;
