@@ -1,9 +1,15 @@
 #include "cli/console.h"
 
+#include "cli/console_stream.h"
+
 namespace wendrel::cli {
 
 Console::Console(std::FILE* out, std::FILE* errors, bool quiet, bool onTerminal)
     : m_out(out), m_errors(errors), m_quiet(quiet), m_onTerminal(onTerminal) {}
+
+int Console::ProgressColumns() const {
+    return m_onTerminal ? TerminalColumns(m_out) : 0;
+}
 
 void Console::Progress(const std::string& line) {
     if (m_quiet) {

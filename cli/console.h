@@ -14,6 +14,9 @@ class Console {
     // rewrites itself, elsewhere (a log, a pipe) one line each time.
     Console(std::FILE* out, std::FILE* errors, bool quiet, bool onTerminal);
 
+    // The columns a progress line may take up to: the terminal's width, or 0
+    // when there is no limit.
+    int ProgressColumns() const;
     // line is already in the console's bytes.
     void Progress(const std::string& line);
     void Status(const std::string& line);

@@ -55,7 +55,9 @@ class ConsoleClipWriter final : public ClipFileWriter {
     ClipFileWriter& m_writer;
 };
 
-// "12 read, 0 unread: http://site/arti/123.html 2008-07-16"
-std::string ProgressLine(const WalkProgress& progress);
+// "12 read, 0 unread: http://site/arti/123.html 2008-07-16", kept to fewer
+// than columns bytes when columns is not 0: the address loses its beginning,
+// which is the same on every line, behind "...".
+std::string ProgressLine(const WalkProgress& progress, int columns);
 
 }  // namespace wendrel::cli

@@ -8,6 +8,9 @@
 namespace wendrel::cli {
 
 bool IsTerminal(std::FILE* stream);
+// The width of the terminal stream shows on; 0 when it shows on none, or when
+// the width cannot be learnt.
+int TerminalColumns(std::FILE* stream);
 
 // Text in the program's own bytes (its arguments, the paths built from them,
 // the status texts) as the console shows it: in the console's code page on

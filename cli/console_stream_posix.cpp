@@ -1,4 +1,5 @@
 #include <iconv.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -56,6 +57,14 @@ class Converter {
 
 bool IsTerminal(std::FILE* stream) {
     return isatty(fileno(stream)) != 0;
+}
+
+int TerminalColumns(std::FILE* stream) {
+    winsize size{};
+    if (ioctl(fileno(stream), TIOCGWINSZ, &size) != 0) {
+        return 0;
+    }
+    return size.ws_col;
 }
 
 std::string ConsoleText(const std::string& text) {

@@ -37,6 +37,15 @@ bool IsTerminal(std::FILE* stream) {
     return _isatty(_fileno(stream)) != 0;
 }
 
+int TerminalColumns(std::FILE* stream) {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    const auto console = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    if (!GetConsoleScreenBufferInfo(console, &info)) {
+        return 0;
+    }
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 std::string ConsoleText(const std::string& text) {
     return Recode(text, GetACP(), ConsoleCodePage());
 }

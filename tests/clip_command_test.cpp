@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/console_clip.h"
 #include "engine/clip_run.h"
 #include "engine/failure.h"
 #include "tests/fakes.h"
@@ -134,6 +135,31 @@ TEST(ConsoleTest, ProgressOnATerminalRewritesOneLineAndMakesWayForTheLast) {
 
     EXPECT_EQ(out.Text(), "\r1 read: long address\r2 read: short       \r" + std::string(13, ' ') +
                               "\rSaved\n");
+}
+
+struct ProgressCase {
+    int columns;
+    const char* date;
+    const char* line;
+};
+
+// A line as wide as the terminal would wrap, and every rewrite after it would
+// leave a line behind.
+TEST(ProgressLineTest, StaysWithinTheTerminalByShorteningTheAddressFromItsBeginning) {
+    const ProgressCase cases[] = {
+        {0, "2008-07-16", "12 read, 0 unread: http://site.example/arti/123456.html 2008-07-16"},
+        {67, "2008-07-16", "12 read, 0 unread: http://site.example/arti/123456.html 2008-07-16"},
+        {66, "2008-07-16", "12 read, 0 unread: ...://site.example/arti/123456.html 2008-07-16"},
+        {40, "2008-07-16", "12 read, 0 unread: ...6.html 2008-07-16"},
+        {40, "", "12 read, 0 unread: ...56.html (no date)"},
+        {20, "2008-07-16", "12 read, 0 unread: "},
+        {1, "2008-07-16", ""},
+    };
+    for (const ProgressCase& expected : cases) {
+        SCOPED_TRACE(expected.columns);
+        const WalkProgress progress{12, "http://site.example/arti/123456.html", expected.date, 0};
+        EXPECT_EQ(ProgressLine(progress, expected.columns), expected.line);
+    }
 }
 
 }  // namespace
