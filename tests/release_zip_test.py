@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """The zip a Windows user downloads, made by scripts/package: it opens, holds
-Wendrel.exe and 읽어보기.txt and nothing else, its name carries the version of
-the program's version record, the program carries no runtime DLL of the
-compiler and no debugging symbols, and it starts under Wine and shows its
-dialog.
+Wendrel.exe, wendrel-clip.exe and 읽어보기.txt and nothing else, its name
+carries the version of the program's version record, neither program carries
+a runtime DLL of the compiler or debugging symbols, the dialog starts under
+Wine and shows itself, and wendrel-clip tells the zip's version.
 
     release_zip_test.py WINE_PREFIX WORK_DIR
 
@@ -25,6 +25,7 @@ WAIT_SECONDS = 60
 # The fixed part of a version record begins with this signature.
 FIXED_VERSION_SIGNATURE = struct.pack("<I", 0xFEEF04BD)
 COMPILER_RUNTIMES = [b"libstdc++-6.dll", b"libgcc_s_seh-1.dll", b"libwinpthread-1.dll"]
+PROGRAMS = ["Wendrel.exe", "wendrel-clip.exe"]
 
 
 def file_version(exe):
@@ -49,12 +50,19 @@ class ReleaseZipTest(unittest.TestCase):
                               capture_output=True, text=True, check=True)
         cls.zip = Path(made.stdout.strip().splitlines()[-1])
 
-    def test_holds_exactly_the_program_and_its_korean_readme(self):
+    def unpacked(self):
+        folder = self.work / "unpacked"
+        with zipfile.ZipFile(self.zip) as archive:
+            archive.extractall(folder)
+        return folder
+
+    def test_holds_exactly_the_programs_and_their_korean_readme(self):
         with zipfile.ZipFile(self.zip) as archive:
             self.assertIsNone(archive.testzip())
-            self.assertEqual(sorted(archive.namelist()), ["Wendrel.exe", "읽어보기.txt"])
+            self.assertEqual(sorted(archive.namelist()), PROGRAMS + ["읽어보기.txt"])
             readme = archive.read("읽어보기.txt").decode("utf-8-sig")
         self.assertIn("Wendrel.ini", readme)
+        self.assertIn("schtasks /Create", readme)
         self.assertNotIn("\n", readme.replace("\r\n", ""))
 
     def test_name_carries_the_programs_version(self):
@@ -64,17 +72,24 @@ class ReleaseZipTest(unittest.TestCase):
         self.assertIsNotNone(name, self.zip.name)
         self.assertEqual(name.group(1), file_version(exe))
 
-    def test_program_is_stripped_and_needs_no_compiler_runtime(self):
-        with zipfile.ZipFile(self.zip) as archive:
-            exe = archive.read("Wendrel.exe")
-        self.assertEqual(symbol_count(exe), 0)
-        for runtime in COMPILER_RUNTIMES:
-            self.assertNotIn(runtime, exe)
+    def test_programs_are_stripped_and_need_no_compiler_runtime(self):
+        for program in PROGRAMS:
+            with self.subTest(program), zipfile.ZipFile(self.zip) as archive:
+                exe = archive.read(program)
+                self.assertEqual(symbol_count(exe), 0)
+                for runtime in COMPILER_RUNTIMES:
+                    self.assertNotIn(runtime, exe)
+
+    def test_clip_program_tells_the_zips_version(self):
+        told = subprocess.run(
+            [str(ROOT / "scripts" / "wine-run"), self.prefix,
+             str(self.unpacked() / "wendrel-clip.exe"), "--version"],
+            capture_output=True, text=True, timeout=WAIT_SECONDS, check=True)
+        version = re.fullmatch(r"Wendrel-(.*)\.zip", self.zip.name).group(1)
+        self.assertEqual(told.stdout.strip(), "wendrel-clip " + version)
 
     def test_program_starts_and_shows_its_dialog(self):
-        unpacked = self.work / "unpacked"
-        with zipfile.ZipFile(self.zip) as archive:
-            archive.extractall(unpacked)
+        unpacked = self.unpacked()
         environment = dict(os.environ)
         environment["DISPLAY"] = ":" + Path(
             os.environ["WENDREL_DISPLAY_FILE"]).read_text().strip()
