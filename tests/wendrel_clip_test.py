@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """wendrel-clip against the local test site. Natively: the clip's bytes, every
 exit status a run can give, the defaults, bad arguments and Ctrl+C. The
-Windows build, started by a launcher under Wine: the same bytes, and the
-message of a file failure in the console's code page.
+Windows build, started by a launcher under Wine: the same bytes, the message
+of a file failure in the console's code page, and Ctrl+C.
 
     wendrel_clip_test.py WENDREL_CLIP FIXTURES_DIR [LAUNCHER...]
 
@@ -62,6 +62,36 @@ class Run:
         return stream.decode("utf-8").rstrip("\n").split("\n")[-1]
 
 
+def stop_with_ctrl_c(test, command, folder, process_of):
+    """Starts a run over a site that stalls at its last article, presses
+    Ctrl+C (SIGINT, which Wine hands to the program as Ctrl+C) once that
+    article was asked for, and checks that the run stopped at once and wrote
+    nothing. process_of names the process that gets the signal."""
+    earlier = folder / "2008-07-16.html"
+    earlier.write_bytes(b"earlier clip")
+    process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    deadline = time.monotonic() + RUN_LIMIT_SECONDS
+    while "/stalled/arti/1.html" not in requests_seen("/site/stalled/arti/1.html"):
+        test.assertLess(time.monotonic(), deadline, "the run never asked for the article")
+        time.sleep(0.05)
+    started = time.monotonic()
+    os.kill(process_of(process), signal.SIGINT)
+    out, errors = process.communicate(timeout=RUN_LIMIT_SECONDS)
+
+    test.assertLess(time.monotonic() - started, STOP_LIMIT_SECONDS)
+    test.assertEqual(process.returncode, 130)
+    test.assertEqual(errors.decode().splitlines()[-1], "Stopped by Ctrl+C: nothing was written")
+    test.assertEqual(sorted(entry.name for entry in folder.iterdir()), ["2008-07-16.html"])
+    test.assertEqual(earlier.read_bytes(), b"earlier clip")
+
+
+def only_child(process):
+    """The program the launcher started: its one child process."""
+    children = Path("/proc/%d/task/%d/children" % (process.pid, process.pid)).read_text().split()
+    assert len(children) == 1, children
+    return int(children[0])
+
+
 def windows_path(path):
     """How a program under Wine names a Unix path: the root is drive Z:."""
     return "Z:" + str(path).replace("/", "\\")
@@ -90,6 +120,11 @@ class WindowsRunTest(unittest.TestCase):
         path = windows_path(self.folder / "missing" / "2008-07-16.html")
         self.assertEqual(run.errors.decode("cp949").splitlines()[-1],
                          path + "에 잘못된 경로가 있습니다.")
+
+    def test_ctrl_c_leaves_no_file_and_the_earlier_clip_intact(self):
+        stop_with_ctrl_c(self, [*LAUNCHER, str(PROGRAM), "--since", "2008-07-16", "--site",
+                                SITE + "/site/stalled", "--folder", windows_path(self.folder)],
+                         self.folder, only_child)
 
 
 class WendrelClipTest(unittest.TestCase):
@@ -197,24 +232,9 @@ class WendrelClipTest(unittest.TestCase):
         self.assertEqual((run.status, run.out.decode()), (0, "wendrel-clip %s\n" % version))
 
     def test_ctrl_c_leaves_no_file_and_the_earlier_clip_intact(self):
-        earlier = self.folder / "2008-07-16.html"
-        earlier.write_bytes(b"earlier clip")
-        process = subprocess.Popen(
-            [str(PROGRAM), "--since", "2008-07-16", "--site", SITE + "/site/stalled", "--folder",
-             str(self.folder)], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        deadline = time.monotonic() + RUN_LIMIT_SECONDS
-        while "/stalled/arti/1.html" not in requests_seen("/site/stalled/arti/1.html"):
-            self.assertLess(time.monotonic(), deadline, "the run never asked for the article")
-            time.sleep(0.05)
-        started = time.monotonic()
-        process.send_signal(signal.SIGINT)
-        out, errors = process.communicate(timeout=RUN_LIMIT_SECONDS)
-
-        self.assertLess(time.monotonic() - started, STOP_LIMIT_SECONDS)
-        self.assertEqual(process.returncode, 130)
-        self.assertEqual(errors.decode().splitlines()[-1], "Stopped by Ctrl+C: nothing was written")
-        self.assertEqual(self.entries(), ["2008-07-16.html"])
-        self.assertEqual(earlier.read_bytes(), b"earlier clip")
+        stop_with_ctrl_c(self, [str(PROGRAM), "--since", "2008-07-16", "--site",
+                                SITE + "/site/stalled", "--folder", str(self.folder)],
+                         self.folder, lambda process: process.pid)
 
 
 def main():
