@@ -62,8 +62,14 @@ void CALLBACK DialogDriver::Start(HWND, UINT, UINT_PTR timer, DWORD) {
     current->m_whileOpen(current->m_dialog->m_hWnd);
 }
 
+// A box that never became ready is cancelled too: its modal loop would
+// otherwise keep the dialog's end waiting until the test's time ran out.
 void CALLBACK DialogDriver::GiveUp(HWND, UINT, UINT_PTR timer, DWORD) {
     ::KillTimer(nullptr, timer);
+    for (HWND box : current->m_openBoxes) {
+        ::PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    }
+    current->m_openBoxes.clear();
     ::EndDialog(current->m_dialog->m_hWnd, kLeftOpen);
 }
 
