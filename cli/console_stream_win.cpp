@@ -39,7 +39,7 @@ bool IsTerminal(std::FILE* stream) {
 
 int TerminalColumns(std::FILE* stream) {
     CONSOLE_SCREEN_BUFFER_INFO info{};
-    const auto console = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    auto* const console = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
     if (!GetConsoleScreenBufferInfo(console, &info)) {
         return 0;
     }
