@@ -1,36 +1,18 @@
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <climits>
 #include <fstream>
 #include <string_view>
 
 #include "cli/settings.h"
+#include "engine/ascii_text.h"
+#include "engine/settings_file.h"
 
 namespace wendrel::cli {
 
 namespace {
 
-constexpr char kSettingsFileName[] = "Wendrel.ini";
-constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-std::string_view Trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(kBlanks);
-    return text.substr(first, last - first + 1);
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 std::string_view Unquoted(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -60,12 +42,12 @@ std::string ReadSetting(const std::string& path, const std::string& section,
         }
         text = Trimmed(text.substr(0, text.find('\r')));
         if (!text.empty() && text.front() == '[') {
-            inSection = SameName(Trimmed(text.substr(1, text.find(']') - 1)), section);
+            inSection = SameIgnoringCase(Trimmed(text.substr(1, text.find(']') - 1)), section);
             continue;
         }
         const auto equals = text.find('=');
         if (inSection && equals != std::string_view::npos &&
-            SameName(Trimmed(text.substr(0, equals)), key)) {
+            SameIgnoringCase(Trimmed(text.substr(0, equals)), key)) {
             return std::string(Unquoted(Trimmed(text.substr(equals + 1))));
         }
     }

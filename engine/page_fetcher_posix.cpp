@@ -1,6 +1,5 @@
 #include <curl/curl.h>
 
-#include <cctype>
 #include <climits>
 #include <cstddef>
 #include <mutex>
@@ -9,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/ascii_text.h"
 #include "engine/failure.h"
 #include "engine/page_fetcher.h"
 
@@ -56,26 +56,6 @@ struct Transfer {
     std::string retryAfter;
 };
 
-std::string_view Trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-bool StartsWithName(std::string_view line, std::string_view lowerCaseName) {
-    if (line.size() < lowerCaseName.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < lowerCaseName.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(line[i])) != lowerCaseName[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Every answer of a redirect's chain starts with its status line; only the
 // last one's headers count.
 size_t OnHeaderLine(char* bytes, size_t size, size_t count, void* userData) {
@@ -86,7 +66,7 @@ size_t OnHeaderLine(char* bytes, size_t size, size_t count, void* userData) {
         transfer.retryAfter.clear();
     } else if (Trimmed(line).empty()) {
         transfer.headersEnded = true;
-    } else if (StartsWithName(line, kRetryAfterName)) {
+    } else if (SameIgnoringCase(line.substr(0, kRetryAfterName.size()), kRetryAfterName)) {
         transfer.retryAfter = Trimmed(line.substr(kRetryAfterName.size()));
     }
     return line.size();

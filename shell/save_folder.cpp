@@ -2,15 +2,12 @@
 
 #include <windows.h>
 
+#include "engine/settings_file.h"
 #include "win/module_path.h"
 
-namespace {
-
-constexpr char kSettingsFileName[] = "Wendrel.ini";
-constexpr char kSection[] = "Dest";
-constexpr char kKey[] = "SaveFolderName";
-
-}  // namespace
+using wendrel::kSaveFolderKey;
+using wendrel::kSaveFolderSection;
+using wendrel::kSettingsFileName;
 
 void GetModuleFolder(std::string& folder) {
     folder = SplitModulePath().folder;
@@ -24,7 +21,8 @@ std::string SettingsFilePath() {
 
 std::string LoadSaveFolder(const std::string& settingsPath) {
     char value[MAX_PATH] = "";
-    ::GetPrivateProfileStringA(kSection, kKey, "", value, MAX_PATH, settingsPath.c_str());
+    ::GetPrivateProfileStringA(kSaveFolderSection, kSaveFolderKey, "", value, MAX_PATH,
+                               settingsPath.c_str());
     std::string folder = value;
     if (folder.empty()) {
         GetModuleFolder(folder);
@@ -33,5 +31,6 @@ std::string LoadSaveFolder(const std::string& settingsPath) {
 }
 
 void StoreSaveFolder(const std::string& settingsPath, const std::string& folder) {
-    ::WritePrivateProfileStringA(kSection, kKey, folder.c_str(), settingsPath.c_str());
+    ::WritePrivateProfileStringA(kSaveFolderSection, kSaveFolderKey, folder.c_str(),
+                                 settingsPath.c_str());
 }
