@@ -26,22 +26,20 @@ import tempfile
 import threading
 import time
 
-DATE_LABEL = "기사등록".encode("cp949")
-TITLE_MARKER = b"<!-- #####  news title ##### -->"
-TEXT_START_MARKER = b"<!-- ##### news text - auto ST ##### -->"
-END_MARKER = b"<!-- ##### news text - auto END ##### -->"
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tests"))
+from test_server import news_page  # noqa: E402
+
 PAGE_BYTES = 4500
+ARTICLE_DATE = "2008-07-20"
 LIST_PATH = "/kisa/list/total/home01.html"
 
 
 def article_page(number):
     """About PAGE_BYTES of an article dated after the benchmark's since date."""
-    head = (b'<html><table><tr><td class="info">' + DATE_LABEL +
-            b" : <span>2008-07-20 09:30</span></td></tr></table>\n" + TITLE_MARKER +
-            b"<font size=4>Article %d</font>" % number + TEXT_START_MARKER)
-    tail = END_MARKER + b"\n<div>footer</div></html>"
+    title = b"<font size=4>Article %d</font>" % number
+    frame = len(news_page(ARTICLE_DATE, title, b""))
     filler = b"<P align=justify />" + b"news text " * PAGE_BYTES
-    return head + filler[:PAGE_BYTES - len(head) - len(tail)] + tail
+    return news_page(ARTICLE_DATE, title, filler[:PAGE_BYTES - frame])
 
 
 def handler_for(articles, delay):

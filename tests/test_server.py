@@ -46,13 +46,18 @@ ARTICLES = {
 }
 
 
-def article_page(number):
-    date, title, body = ARTICLES[number]
+def news_page(date, title, body):
+    """An article page laid out as the news site lays it out; title and body
+    are bytes of code page 949."""
     return (
         b'<html><table><tr><td class="info">' + DATE_LABEL + b" : <span>" +
-        date.encode() + b" 09:30</span></td></tr></table>\n" + TITLE_MARKER +
-        title.encode("cp949") + TEXT_START_MARKER + body.encode("cp949") + END_MARKER +
-        b"\n<div>footer</div></html>")
+        date.encode() + b" 09:30</span></td></tr></table>\n" + TITLE_MARKER + title +
+        TEXT_START_MARKER + body + END_MARKER + b"\n<div>footer</div></html>")
+
+
+def article_page(number):
+    date, title, body = ARTICLES[number]
+    return news_page(date, title.encode("cp949"), body.encode("cp949"))
 
 
 def pattern(length):
