@@ -14,9 +14,15 @@ namespace wendrel {
 // How one fetch ended. The fetcher only reports it; whether to try again, and
 // whether the page counts as read, is the run's to judge.
 enum class FetchEnd {
-    answered,          // the server sent a status line and headers
-    noAnswer,          // refused, reset, timed out or cut before the headers ended
+    answered,  // the server sent a status line, its headers and the whole body
+    // Refused, reset or timed out, cut before the headers or the body ended,
+    // or a redirect's next hop had no answer. The page holds what arrived of
+    // the last answer's body, if anything did.
+    noAnswer,
     tooManyRedirects,  // the redirects went past the fetcher's limit
+    // The body went past kMaxPageBytes: the page holds its first
+    // kMaxPageBytes, and the rest was never read.
+    tooLarge,
 };
 
 struct FetchResult {
@@ -37,6 +43,9 @@ class PageFetcher {
     // a run for ever.
     static constexpr std::chrono::milliseconds kDefaultTimeOut{30000};
     static constexpr int kMaxRedirects = 10;
+    // No article is near this size; a page that never ends must not take the
+    // run's memory with it.
+    static constexpr int kMaxPageBytes = 16 * 1024 * 1024;
 
     virtual ~PageFetcher() = default;
 
