@@ -12,6 +12,7 @@
 #include "cli/settings.h"
 #include "engine/clip_file.h"
 #include "engine/page_fetcher.h"
+#include "engine/settings_file.h"
 #include "engine/site.h"
 
 namespace wendrel::cli {
@@ -29,7 +30,7 @@ CalendarDate Today() {
 // What the command line leaves open comes from the settings file beside the
 // program and from the environment.
 ClipRequest RequestOf(const ClipArguments& arguments) {
-    const std::string settingsPath = SettingsPath();
+    const std::string settingsPath = SettingsFilePath();
     return {arguments.since, arguments.folder.value_or(DefaultFolder(settingsPath)),
             arguments.site.value_or(SiteBase()),
             arguments.connections.value_or(DefaultConnections(settingsPath))};
