@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -77,11 +75,10 @@ class Captured {
 
 class ClipCommandTest : public ::testing::Test {
   protected:
-    ExitCode Run(PageFetcher& fetcher, bool quiet = false,
-                 std::chrono::seconds siteWait = std::chrono::seconds(0)) {
+    ExitCode Run(PageFetcher& fetcher, bool quiet = false) {
         Console console(out.File(), errors.File(), quiet, false);
-        return RunClipCommand({{2008, 7, 16}, "C:\\Clips", wendrel::testing::kBase, 4, siteWait},
-                              fetcher, disk, console);
+        return RunClipCommand({{2008, 7, 16}, "C:\\Clips", wendrel::testing::kBase, 4}, fetcher,
+                              disk, console);
     }
 
     FakeSite site;
@@ -136,20 +133,6 @@ TEST_F(ClipCommandTest, FailuresEndWithTheDialogsMessageOnStandardError) {
     FailingSite<InvalidArgumentFailure> invalidArgument;
     EXPECT_EQ(Run(invalidArgument), kBadArguments);
     EXPECT_EQ(errors.Text(), std::string(kBadPathLine) + kOutOfMemoryLine + kInternalErrorLine);
-}
-
-// A scheduled run that starts before the network is up asks for the list page
-// until it answers, then runs as ever: its own list page is one request more.
-TEST_F(ClipCommandTest, WaitForTheSiteAsksForTheListPageUntilItAnswers) {
-    site.SetNewest(1);
-    site.SetArticle(1, ArticlePage("2008-07-16", "T1", "B1"));
-    site.answers[FakeSite::ListAddress()] = {
-        {FetchEnd::noAnswer, 0, "", -1},
-        {FetchEnd::answered, 200, site.pages[FakeSite::ListAddress()], -1}};
-
-    EXPECT_EQ(Run(site, true, std::chrono::seconds(30)), kSaved);
-
-    EXPECT_EQ(std::count(site.requests.begin(), site.requests.end(), FakeSite::ListAddress()), 3);
 }
 
 TEST(SiteWaitTest, PausesGrowToFifteenSeconds) {
