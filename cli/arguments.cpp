@@ -158,6 +158,12 @@ std::vector<Option> Options(const CalendarDate& today) {
     };
 }
 
+// "--folder --quiet" lost its folder rather than named one "--quiet".
+std::string OptionForValueError(const std::string& name, const std::string& next) {
+    return name + ": the value is missing before " + next + "; write " + name +
+           "=VALUE for a value that begins with --";
+}
+
 const Option* FindOption(const std::vector<Option>& options, std::string_view name) {
     for (const Option& option : options) {
         if (option.name == name) {
@@ -207,10 +213,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments,
             parsed.error = name + ": the value is missing";
             return parsed;
         }
-        // "--folder --quiet" lost its folder rather than named one "--quiet".
         if (equals == std::string::npos && StartsWith(arguments[i + 1], kOptionPrefix)) {
-            parsed.error = name + ": the value is missing before " + arguments[i + 1] + "; write " +
-                           name + "=VALUE for a value that begins with --";
+            parsed.error = OptionForValueError(name, arguments[i + 1]);
             return parsed;
         }
         const std::string value =
