@@ -11,6 +11,8 @@ namespace wendrel::cli {
 namespace {
 
 constexpr std::string_view kOptionPrefix = "--";
+// Long enough for the network of a machine that just woke to come up.
+constexpr int kMaxWaitSeconds = 3600;
 
 bool IsLeapYear(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -51,16 +53,16 @@ std::optional<CalendarDate> ParseSince(const std::string& value, const CalendarD
     return ParseIsoDate(value);
 }
 
-std::optional<int> ParseConnections(const std::string& value) {
-    // Two digits at most: a longer number is out of range anyway.
-    if (!AllDigits(value) || value.size() > 2) {
+std::optional<int> ParseWholeNumber(const std::string& value, int least, int most) {
+    // No more digits than most has: a longer number is out of range anyway.
+    if (!AllDigits(value) || value.size() > std::to_string(most).size()) {
         return std::nullopt;
     }
-    const int count = std::stoi(value);
-    if (count < 1 || count > kMaxConnections) {
+    const int number = std::stoi(value);
+    if (number < least || number > most) {
         return std::nullopt;
     }
-    return count;
+    return number;
 }
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -121,11 +123,21 @@ std::string ReadSite(const std::string& value, ClipArguments& arguments) {
 }
 
 std::string ReadConnections(const std::string& value, ClipArguments& arguments) {
-    arguments.connections = ParseConnections(value);
+    arguments.connections = ParseWholeNumber(value, 1, kMaxConnections);
     if (!arguments.connections) {
         return "--connections: " + Quoted(value) + " is not a whole number from 1 to " +
                std::to_string(kMaxConnections);
     }
+    return {};
+}
+
+std::string ReadWait(const std::string& value, ClipArguments& arguments) {
+    const std::optional<int> seconds = ParseWholeNumber(value, 0, kMaxWaitSeconds);
+    if (!seconds) {
+        return "--wait: " + Quoted(value) + " is not a whole number of seconds from 0 to " +
+               std::to_string(kMaxWaitSeconds);
+    }
+    arguments.siteWait = std::chrono::seconds(*seconds);
     return {};
 }
 
@@ -139,10 +151,17 @@ std::vector<Option> Options(const CalendarDate& today) {
         {"folder", ReadFolder, {}},
         {"site", ReadSite, {}},
         {"connections", ReadConnections, {}},
+        {"wait", ReadWait, {}},
         {"quiet", {}, [](ClipArguments& arguments) { arguments.quiet = true; }},
         {"help", {}, [](ClipArguments& arguments) { arguments.help = true; }},
         {"version", {}, [](ClipArguments& arguments) { arguments.version = true; }},
     };
+}
+
+// "--folder --quiet" lost its folder rather than named one "--quiet".
+std::string OptionForValueError(const std::string& name, const std::string& next) {
+    return name + ": the value is missing before " + next + "; write " + name +
+           "=VALUE for a value that begins with --";
 }
 
 const Option* FindOption(const std::vector<Option>& options, std::string_view name) {
@@ -194,6 +213,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments,
             parsed.error = name + ": the value is missing";
             return parsed;
         }
+        if (equals == std::string::npos && StartsWith(arguments[i + 1], kOptionPrefix)) {
+            parsed.error = OptionForValueError(name, arguments[i + 1]);
+            return parsed;
+        }
         const std::string value =
             equals == std::string::npos ? arguments[++i] : argument.substr(equals + 1);
         parsed.error = option->readValue(value, parsed.arguments);
@@ -216,14 +239,16 @@ std::string UsageText() {
            "                     else the built-in site)\n"
            "  --connections N    pages fetched at once, 1 to 8 (default: Connections in\n"
            "                     the [Fetch] section of Wendrel.ini, else 4)\n"
+           "  --wait SECONDS     ask for the site until it answers, at most SECONDS,\n"
+           "                     before the run begins (default: 0)\n"
            "  --quiet            no progress; the last line is printed all the same\n"
            "  --help             this text\n"
            "  --version          the program's version\n"
            "\n"
            "The last line is the run's status. Exit status: 0 saved; 1 no articles\n"
            "found; 2 bad arguments; 3 saved with a note (stopped early, or pages\n"
-           "unread); 4 the file could not be written; 5 out of memory; 130 stopped by\n"
-           "Ctrl+C, nothing written.\n";
+           "unread); 4 the file could not be written; 5 out of memory or another\n"
+           "resource; 130 stopped by Ctrl+C, nothing written.\n";
 }
 
 }  // namespace wendrel::cli

@@ -1,6 +1,7 @@
 // What a command line asks of wendrel-clip.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ struct ClipArguments {
     std::optional<std::string> folder;
     std::optional<std::string> site;
     std::optional<int> connections;
+    std::chrono::seconds siteWait{0};
     bool quiet = false;
     bool help = false;
     bool version = false;

@@ -6,8 +6,10 @@
 #include "cli/console_clip.h"
 #include "cli/console_stream.h"
 #include "cli/interruption.h"
+#include "cli/site_wait.h"
 #include "engine/clip_run.h"
 #include "engine/failure.h"
+#include "engine/site.h"
 
 namespace wendrel::cli {
 
@@ -42,6 +44,10 @@ ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipFi
     ConsoleClip clip(request.since, request.folder, console);
     ConsoleClipWriter clipWriter(clip, writer);
     try {
+        if (request.siteWait.count() > 0) {
+            WaitForAnswer(fetcher, ListPageAddress(request.siteBase), request.siteWait,
+                          [&clip] { clip.KeepPainting(); });
+        }
         WalkLimits limits;
         limits.connections = request.connections;
         const ClipOutcome outcome = RunClip(clip, fetcher, clipWriter, request.siteBase, limits);
@@ -54,10 +60,10 @@ ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipFi
         console.Failure(ConsoleTextFrom949(MemoryFailure().what()));
         return kMemoryFailure;
     } catch (const InvalidArgumentFailure& failure) {
-        // Raised only for a text past the engine's 2 GiB bound: a limit of
-        // size, like running out of memory.
+        // An argument outside what an operation takes; no page the run meets
+        // makes one, so it stands for a request the run cannot take.
         console.Failure(ConsoleTextFrom949(failure.what()));
-        return kMemoryFailure;
+        return kBadArguments;
     } catch (const Interrupted&) {
         console.Failure(kInterruptedText);
         return kInterrupted;

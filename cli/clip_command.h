@@ -1,6 +1,8 @@
 // One clip run for the console: its last line and its exit status.
 #pragma once
 
+#include <chrono>
+
 #include "cli/console.h"
 #include "engine/clip_dialog.h"
 #include "engine/clip_file.h"
@@ -25,6 +27,8 @@ struct ClipRequest {
     PageText folder;
     PageText siteBase;
     int connections;
+    // How long the run may first wait for the site's list page to answer.
+    std::chrono::seconds siteWait{0};
 };
 
 // Runs the clip and ends with the status text on standard output, or the

@@ -16,21 +16,18 @@ void Console::Progress(const std::string& line) {
         return;
     }
     if (!m_onTerminal) {
-        std::fprintf(m_out, "%s\n", line.c_str());
-        std::fflush(m_out);
+        WriteOut(line + "\n");
         return;
     }
     // Spaces cover whatever of a longer line before would still show.
     const std::size_t cover = m_progressWidth > line.size() ? m_progressWidth - line.size() : 0;
-    std::fprintf(m_out, "\r%s%s", line.c_str(), std::string(cover, ' ').c_str());
-    std::fflush(m_out);
+    WriteOut("\r" + line + std::string(cover, ' '));
     m_progressWidth = line.size();
 }
 
 void Console::Status(const std::string& line) {
     EndProgress();
-    std::fprintf(m_out, "%s\n", line.c_str());
-    std::fflush(m_out);
+    WriteOut(line + "\n");
 }
 
 void Console::Failure(const std::string& line) {
@@ -43,9 +40,17 @@ void Console::EndProgress() {
     if (m_progressWidth == 0) {
         return;
     }
-    std::fprintf(m_out, "\r%s\r", std::string(m_progressWidth, ' ').c_str());
-    std::fflush(m_out);
+    WriteOut("\r" + std::string(m_progressWidth, ' ') + "\r");
     m_progressWidth = 0;
+}
+
+// A reader that went away (a pager or head that ended, a closed pipe) takes
+// nothing of the run with it: the run goes on without its output.
+void Console::WriteOut(const std::string& text) {
+    if (m_outGone) {
+        return;
+    }
+    m_outGone = std::fputs(text.c_str(), m_out) == EOF || std::fflush(m_out) != 0;
 }
 
 }  // namespace wendrel::cli

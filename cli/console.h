@@ -25,12 +25,15 @@ class Console {
   private:
     // Wipes the progress line, so that what comes next starts on a clean one.
     void EndProgress();
+    // Writes to standard output until a write fails; nothing after that.
+    void WriteOut(const std::string& text);
 
     std::FILE* m_out;
     std::FILE* m_errors;
     bool m_quiet;
     bool m_onTerminal;
     std::size_t m_progressWidth = 0;  // bytes of the progress line on show
+    bool m_outGone = false;
 };
 
 }  // namespace wendrel::cli

@@ -13,6 +13,14 @@ namespace wendrel::cli {
 namespace {
 
 constexpr char kNoDate[] = "(no date)";
+// Page bytes where a date was looked for that are no date: they may hold
+// anything, a terminal's commands included.
+constexpr char kNotADate[] = "?";
+constexpr char kDateCharacters[] = "0123456789-";
+// Stands for a control byte, which a terminal would take as a command.
+constexpr char kControlStandIn = '?';
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDelete = 0x7F;
 constexpr std::string_view kCut = "...";
 
 // The end of address behind kCut, room bytes in all when room holds more than
@@ -20,6 +28,23 @@ constexpr std::string_view kCut = "...";
 std::string AddressEnd(const PageText& address, std::size_t room) {
     const std::size_t kept = room > kCut.size() ? std::min(room - kCut.size(), address.size()) : 0;
     return std::string(kCut) + address.substr(address.size() - kept);
+}
+
+std::string ShownDate(const PageText& date) {
+    if (date.empty()) {
+        return kNoDate;
+    }
+    return date.find_first_not_of(kDateCharacters) == PageText::npos ? date : kNotADate;
+}
+
+std::string WithoutControlBytes(std::string line) {
+    for (char& byte : line) {
+        const auto value = static_cast<unsigned char>(byte);
+        if (value < kFirstPrintable || value == kDelete) {
+            byte = kControlStandIn;
+        }
+    }
+    return line;
 }
 
 }  // namespace
@@ -53,21 +78,19 @@ void ConsoleClip::ArticleRead(const WalkProgress& progress) {
 std::string ProgressLine(const WalkProgress& progress, int columns) {
     const std::string counts = std::to_string(progress.articlesRead) + " read, " +
                                std::to_string(progress.pagesUnread) + " unread: ";
-    const std::string date = " " + (progress.date.empty() ? kNoDate : progress.date);
+    const std::string date = " " + ShownDate(progress.date);
     std::string line = counts + progress.address + date;
-    if (columns <= 0) {
-        return line;
-    }
     // A line that reaches the last column wraps on some consoles, and the
     // next one would then be written below it.
-    const std::size_t room = static_cast<std::size_t>(columns) - 1;
-    if (line.size() <= room) {
-        return line;
+    const std::size_t room = columns > 0 ? static_cast<std::size_t>(columns) - 1 : line.size();
+    if (line.size() > room) {
+        const std::size_t others = counts.size() + date.size();
+        line = counts + AddressEnd(progress.address, room > others ? room - others : 0) + date;
+        line.resize(std::min(line.size(), room));
     }
-    const std::size_t others = counts.size() + date.size();
-    line = counts + AddressEnd(progress.address, room > others ? room - others : 0) + date;
-    line.resize(std::min(line.size(), room));
-    return line;
+    // The address is built from the site's base, which is ours, but nothing
+    // that reaches a terminal is left to chance.
+    return WithoutControlBytes(line);
 }
 
 }  // namespace wendrel::cli

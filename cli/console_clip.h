@@ -57,7 +57,8 @@ class ConsoleClipWriter final : public ClipFileWriter {
 
 // "12 read, 0 unread: http://site/arti/123.html 2008-07-16", kept to fewer
 // than columns bytes when columns is not 0: the address loses its beginning,
-// which is the same on every line, behind "...".
+// which is the same on every line, behind "...". A date of anything but
+// digits and "-" shows as "?", and no control byte is left in the line.
 std::string ProgressLine(const WalkProgress& progress, int columns);
 
 }  // namespace wendrel::cli

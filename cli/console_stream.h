@@ -7,6 +7,10 @@
 
 namespace wendrel::cli {
 
+// A write to a closed pipe fails instead of ending the program, so that a
+// reader that went away cannot cost the run its clip.
+void KeepRunningWhenOutputCloses();
+
 bool IsTerminal(std::FILE* stream);
 // The width of the terminal stream shows on; 0 when it shows on none, or when
 // the width cannot be learnt.

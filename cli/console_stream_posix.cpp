@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstddef>
 
 #include "cli/console_stream.h"
@@ -54,6 +55,10 @@ class Converter {
 };
 
 }  // namespace
+
+void KeepRunningWhenOutputCloses() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 bool IsTerminal(std::FILE* stream) {
     return isatty(fileno(stream)) != 0;

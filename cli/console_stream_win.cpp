@@ -33,6 +33,9 @@ std::string Recode(const std::string& text, UINT from, UINT to) {
 
 }  // namespace
 
+// Windows has no signal for a closed pipe: the write fails by itself.
+void KeepRunningWhenOutputCloses() {}
+
 bool IsTerminal(std::FILE* stream) {
     return _isatty(_fileno(stream)) != 0;
 }

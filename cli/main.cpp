@@ -1,7 +1,10 @@
 // wendrel-clip: one clip run from the command line, for scheduled runs.
 #include <cstdio>
 #include <ctime>
+#include <exception>
+#include <new>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/arguments.h"
@@ -12,6 +15,7 @@
 #include "cli/settings.h"
 #include "engine/clip_file.h"
 #include "engine/page_fetcher.h"
+#include "engine/settings_file.h"
 #include "engine/site.h"
 
 namespace wendrel::cli {
@@ -29,13 +33,14 @@ CalendarDate Today() {
 // What the command line leaves open comes from the settings file beside the
 // program and from the environment.
 ClipRequest RequestOf(const ClipArguments& arguments) {
-    const std::string settingsPath = SettingsPath();
+    const std::string settingsPath = SettingsFilePath();
     return {arguments.since, arguments.folder.value_or(DefaultFolder(settingsPath)),
             arguments.site.value_or(SiteBase()),
-            arguments.connections.value_or(DefaultConnections(settingsPath))};
+            arguments.connections.value_or(DefaultConnections(settingsPath)), arguments.siteWait};
 }
 
 int Main(const std::vector<std::string>& commandLine) {
+    KeepRunningWhenOutputCloses();
     ListenForInterruption();
     const ParsedArguments parsed = ParseArguments(commandLine, Today());
     if (!parsed.error.empty()) {
@@ -56,10 +61,28 @@ int Main(const std::vector<std::string>& commandLine) {
     return RunClipCommand(RequestOf(parsed.arguments), fetcher, writer, console);
 }
 
+int ResourceFailure(const std::exception& failure) {
+    std::fprintf(stderr, "%s: out of memory or another resource: %s\n", kProgramName,
+                 failure.what());
+    return kMemoryFailure;
+}
+
+// A thread that could not start, or memory that ran out outside the run, ends
+// the program with its line and status rather than with an abort.
+int MainOrResourceFailure(const std::vector<std::string>& commandLine) {
+    try {
+        return Main(commandLine);
+    } catch (const std::system_error& failure) {
+        return ResourceFailure(failure);
+    } catch (const std::bad_alloc& failure) {
+        return ResourceFailure(failure);
+    }
+}
+
 }  // namespace
 
 }  // namespace wendrel::cli
 
 int main(int argc, char** argv) {
-    return wendrel::cli::Main(std::vector<std::string>(argv + 1, argv + argc));
+    return wendrel::cli::MainOrResourceFailure(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -6,9 +6,6 @@
 
 namespace wendrel::cli {
 
-// Wendrel.ini in the running program's folder.
-std::string SettingsPath();
-
 // The value of key in section of the settings file at path, read as Windows
 // reads such files: names in any letter case, the value without the blanks
 // and the pair of quotes around it. "" when the file, section or key is

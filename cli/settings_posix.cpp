@@ -6,7 +6,6 @@
 
 #include "cli/settings.h"
 #include "engine/ascii_text.h"
-#include "engine/settings_file.h"
 
 namespace wendrel::cli {
 
@@ -23,13 +22,6 @@ std::string_view Unquoted(std::string_view value) {
 }
 
 }  // namespace
-
-std::string SettingsPath() {
-    char program[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
-    const std::string path(program, length > 0 ? static_cast<std::size_t>(length) : 0);
-    return path.substr(0, path.rfind('/') + 1) + kSettingsFileName;
-}
 
 std::string ReadSetting(const std::string& path, const std::string& section,
                         const std::string& key) {

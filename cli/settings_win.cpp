@@ -1,13 +1,8 @@
 #include <windows.h>
 
 #include "cli/settings.h"
-#include "shell/save_folder.h"
 
 namespace wendrel::cli {
-
-std::string SettingsPath() {
-    return ::SettingsFilePath();
-}
 
 std::string ReadSetting(const std::string& path, const std::string& section,
                         const std::string& key) {

@@ -12,12 +12,12 @@
 #include "engine/clean_up.h"
 #include "engine/failure.h"
 #include "engine/fetch_window.h"
+#include "engine/site.h"
 
 namespace wendrel {
 
 namespace {
 
-constexpr char kListPagePath[] = "/kisa/list/total/home01.html";
 constexpr char kArticleLinkPath[] = "/arti";
 constexpr char kDateLabel[] = "\xB1\xE2\xBB\xE7\xB5\xEE\xB7\xCF";  // 기사등록
 constexpr char kLabelElementEnd[] = ">";
@@ -61,10 +61,6 @@ PageText FormatSinceDate(const CalendarDate& date) {
     char text[40];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
     return text;
-}
-
-PageText ListPageAddress(const PageText& siteBase) {
-    return siteBase + kListPagePath;
 }
 
 PageText ArticleAddress(const PageText& siteBase, int number) {

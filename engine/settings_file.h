@@ -2,9 +2,14 @@
 // wendrel-clip reads it, so both find each setting in the same place.
 #pragma once
 
+#include <string>
+
 namespace wendrel {
 
 constexpr char kSettingsFileName[] = "Wendrel.ini";
+
+// kSettingsFileName in the running program's folder.
+std::string SettingsFilePath();
 
 // The folder the dialog remembers.
 constexpr char kSaveFolderSection[] = "Dest";

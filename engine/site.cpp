@@ -9,6 +9,7 @@ namespace {
 // Digit-free, so that the newest article number is the first run of digits
 // behind the base in a link.
 constexpr const char kDefaultSiteBase[] = "http://news.wendrel.kr";
+constexpr char kListPagePath[] = "/kisa/list/total/home01.html";
 
 }  // namespace
 
@@ -18,6 +19,10 @@ PageText SiteBase() {
         return override;
     }
     return kDefaultSiteBase;
+}
+
+PageText ListPageAddress(const PageText& siteBase) {
+    return siteBase + kListPagePath;
 }
 
 }  // namespace wendrel

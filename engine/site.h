@@ -9,4 +9,8 @@ namespace wendrel {
 // not empty, takes its place, so that a local copy of the site can be served.
 PageText SiteBase();
 
+// The site's total article list, whose first article link names the newest
+// article.
+PageText ListPageAddress(const PageText& siteBase);
+
 }  // namespace wendrel

@@ -7,17 +7,6 @@
 
 using wendrel::kSaveFolderKey;
 using wendrel::kSaveFolderSection;
-using wendrel::kSettingsFileName;
-
-void GetModuleFolder(std::string& folder) {
-    folder = SplitModulePath().folder;
-}
-
-std::string SettingsFilePath() {
-    std::string path;
-    GetModuleFolder(path);
-    return path + kSettingsFileName;
-}
 
 std::string LoadSaveFolder(const std::string& settingsPath) {
     char value[MAX_PATH] = "";

@@ -4,12 +4,6 @@
 
 #include <string>
 
-// The running executable's drive and directory, ending with a backslash.
-void GetModuleFolder(std::string& folder);
-
-// The settings file's full path: Wendrel.ini in the executable's folder.
-std::string SettingsFilePath();
-
 // The remembered save folder (at most 259 bytes), or the executable's folder
 // when the settings file holds none. Never creates the file.
 std::string LoadSaveFolder(const std::string& settingsPath);

@@ -4,6 +4,7 @@
 
 #include "engine/clip_run.h"
 #include "engine/failure.h"
+#include "engine/settings_file.h"
 #include "engine/site.h"
 #include "res/resource.h"
 #include "shell/fetch_settings.h"
@@ -40,7 +41,7 @@ BOOL CWendrelDlg::OnInitDialog() {
         SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     }
     SetWindowText(GetWindowText() + kCaptionSuffix);
-    m_strIniPath = SettingsFilePath();
+    m_strIniPath = wendrel::SettingsFilePath();
     m_folderEdit.SetWindowText(LoadSaveFolder(m_strIniPath));
     return TRUE;
 }

@@ -25,6 +25,8 @@ std::string Asked(const ClipArguments& arguments) {
     return DateText(arguments.since) + " folder=" + arguments.folder.value_or("-") +
            " site=" + arguments.site.value_or("-") + " connections=" +
            (arguments.connections ? std::to_string(*arguments.connections) : "-") +
+           (arguments.siteWait.count() > 0 ? " wait=" + std::to_string(arguments.siteWait.count())
+                                           : "") +
            (arguments.quiet ? " quiet" : "") + (arguments.help ? " help" : "") +
            (arguments.version ? " version" : "");
 }
@@ -45,6 +47,10 @@ TEST(ArgumentsTest, ReadsASoundCommandLine) {
         {{"--since", "2000-01-01", "--since", "2001-01-01"},
          "2001-1-1 folder=- site=- connections=-"},
         {{"--help", "--version"}, "2026-3-1 folder=- site=- connections=- help version"},
+        {{"--wait", "120"}, "2026-3-1 folder=- site=- connections=- wait=120"},
+        {{"--wait=3600", "--wait", "0"}, "2026-3-1 folder=- site=- connections=-"},
+        // Only written with "=" is a value that begins with "--" a value.
+        {{"--folder=--clips"}, "2026-3-1 folder=--clips site=- connections=-"},
     };
     for (const SoundCase& sound : cases) {
         const ParsedArguments parsed = ParseArguments(sound.arguments, kToday);
@@ -74,6 +80,14 @@ TEST(ArgumentsTest, NamesTheArgumentAtFault) {
         {{"--connections", "0"}, "--connections: \"0\" is not a whole number from 1 to 8"},
         {{"--connections", "9"}, "--connections: \"9\" is not a whole number from 1 to 8"},
         {{"--connections", "four"}, "--connections: \"four\" is not a whole number from 1 to 8"},
+        {{"--wait", "3601"}, "--wait: \"3601\" is not a whole number of seconds from 0 to 3600"},
+        {{"--wait", "-1"}, "--wait: \"-1\" is not a whole number of seconds from 0 to 3600"},
+        {{"--folder", "--quiet"},
+         "--folder: the value is missing before --quiet; write --folder=VALUE for a value that "
+         "begins with --"},
+        {{"--since", "--", "today"},
+         "--since: the value is missing before --; write --since=VALUE for a value that begins "
+         "with --"},
         {{"--quiet=yes"}, "--quiet: takes no value"},
         {{"--speed", "1"}, "--speed: not an argument of wendrel-clip; see --help"},
         {{"2026-03-01"}, "2026-03-01: not an argument of wendrel-clip; see --help"},

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/console_clip.h"
+#include "cli/site_wait.h"
 #include "engine/clip_run.h"
 #include "engine/failure.h"
 #include "tests/fakes.h"
@@ -27,6 +28,10 @@ constexpr char kBadPathLine[] =
 // 메모리가 부족합니다.
 constexpr char kOutOfMemoryLine[] =
     "\xB8\xDE\xB8\xF0\xB8\xAE\xB0\xA1 \xBA\xCE\xC1\xB7\xC7\xD5\xB4\xCF\xB4\xD9.\n";
+// 내부 응용 프로그램 오류입니다.
+constexpr char kInternalErrorLine[] =
+    "\xB3\xBB\xBA\xCE \xC0\xC0\xBF\xEB \xC7\xC1\xB7\xCE\xB1\xD7\xB7\xA5 \xBF\xC0\xB7\xF9"
+    "\xC0\xD4\xB4\xCF\xB4\xD9.\n";
 #else
 // The same texts in UTF-8.
 constexpr char kBadPathLine[] =
@@ -35,13 +40,15 @@ constexpr char kBadPathLine[] =
 constexpr char kOutOfMemoryLine[] =
     "\xEB\xA9\x94\xEB\xAA\xA8\xEB\xA6\xAC\xEA\xB0\x80 \xEB\xB6\x80\xEC\xA1\xB1\xED\x95\xA9"
     "\xEB\x8B\x88\xEB\x8B\xA4.\n";
+constexpr char kInternalErrorLine[] =
+    "\xEB\x82\xB4\xEB\xB6\x80 \xEC\x9D\x91\xEC\x9A\xA9 \xED\x94\x84\xEB\xA1\x9C\xEA\xB7\xB8"
+    "\xEB\x9E\xA8 \xEC\x98\xA4\xEB\xA5\x98\xEC\x9E\x85\xEB\x8B\x88\xEB\x8B\xA4.\n";
 #endif
 
-class OutOfMemorySite : public PageFetcher {
+template <typename Failure>
+class FailingSite : public PageFetcher {
   public:
-    FetchResult ReadUrl(const PageText&, PageText&, AbandonSignal&) override {
-        throw MemoryFailure();
-    }
+    FetchResult ReadUrl(const PageText&, PageText&, AbandonSignal&) override { throw Failure(); }
 };
 
 // A stream the test reads back once the console has written to it.
@@ -118,10 +125,22 @@ TEST_F(ClipCommandTest, FailuresEndWithTheDialogsMessageOnStandardError) {
     EXPECT_EQ(Run(site), kFileFailure);
     EXPECT_EQ(errors.Text(), kBadPathLine);
 
-    OutOfMemorySite outOfMemory;
+    FailingSite<MemoryFailure> outOfMemory;
     disk.folders = {"C:\\Clips\\"};
     EXPECT_EQ(Run(outOfMemory), kMemoryFailure);
     EXPECT_EQ(errors.Text(), std::string(kBadPathLine) + kOutOfMemoryLine);
+
+    FailingSite<InvalidArgumentFailure> invalidArgument;
+    EXPECT_EQ(Run(invalidArgument), kBadArguments);
+    EXPECT_EQ(errors.Text(), std::string(kBadPathLine) + kOutOfMemoryLine + kInternalErrorLine);
+}
+
+TEST(SiteWaitTest, PausesGrowToFifteenSeconds) {
+    const std::pair<int, int> cases[] = {{1, 1},  {2, 2},  {3, 4},    {4, 8},
+                                         {5, 15}, {6, 15}, {1000, 15}};
+    for (const auto& [attempts, seconds] : cases) {
+        EXPECT_EQ(PauseAfter(attempts).count(), seconds) << attempts;
+    }
 }
 
 TEST(ConsoleTest, ProgressOnATerminalRewritesOneLineAndMakesWayForTheLast) {
@@ -152,6 +171,10 @@ TEST(ProgressLineTest, StaysWithinTheTerminalByShorteningTheAddressFromItsBeginn
         {66, "2008-07-16", "12 read, 0 unread: ...://site.example/arti/123456.html 2008-07-16"},
         {40, "2008-07-16", "12 read, 0 unread: ...6.html 2008-07-16"},
         {40, "", "12 read, 0 unread: ...56.html (no date)"},
+        // What a page holds where its date should be is shown only when it is one:
+        // a terminal's command to set its title, and 기사등록 in code page 949.
+        {0, "\x1B]0;x\x07 12:3", "12 read, 0 unread: http://site.example/arti/123456.html ?"},
+        {40, "\xB1\xE2\xBB\xE7\xB5\xEE\xB7\xCF-1", "12 read, 0 unread: ...rti/123456.html ?"},
         {20, "2008-07-16", "12 read, 0 unread: "},
         {1, "2008-07-16", ""},
     };
@@ -160,6 +183,8 @@ TEST(ProgressLineTest, StaysWithinTheTerminalByShorteningTheAddressFromItsBeginn
         const WalkProgress progress{12, "http://site.example/arti/123456.html", expected.date, 0};
         EXPECT_EQ(ProgressLine(progress, expected.columns), expected.line);
     }
+    const WalkProgress controlled{1, "http://a\x1B[2J\x7F/arti/1.html", "\r", 0};
+    EXPECT_EQ(ProgressLine(controlled, 0), "1 read, 0 unread: http://a?[2J?/arti/1.html ?");
 }
 
 }  // namespace

@@ -4,6 +4,11 @@ Wendrel.exe, wendrel-clip.exe and 읽어보기.txt and nothing else, its name
 carries the version of the program's version record, neither program carries
 a runtime DLL of the compiler or debugging symbols, the dialog starts under
 Wine and shows itself, and wendrel-clip tells the zip's version.
+The Debian package made beside it: lintian finds no error in it, it installs
+with apt, its wendrel-clip tells the zip's version, man finds its page,
+systemd-analyze accepts its units, and a purge leaves nothing behind. It is
+taken away again whatever happens, and left alone where this machine has
+wendrel-clip installed already.
 
     release_zip_test.py WINE_PREFIX WORK_DIR
 
@@ -26,6 +31,7 @@ WAIT_SECONDS = 60
 FIXED_VERSION_SIGNATURE = struct.pack("<I", 0xFEEF04BD)
 COMPILER_RUNTIMES = [b"libstdc++-6.dll", b"libgcc_s_seh-1.dll", b"libwinpthread-1.dll"]
 PROGRAMS = ["Wendrel.exe", "wendrel-clip.exe"]
+PACKAGES = {}
 
 
 def file_version(exe):
@@ -41,14 +47,93 @@ def symbol_count(exe):
     return struct.unpack_from("<I", exe, header + 4 + 12)[0]
 
 
+def packages():
+    """The package's path and the zip's, from one run of scripts/package."""
+    if not PACKAGES:
+        work = Path(sys.argv[2])
+        shutil.rmtree(work, ignore_errors=True)
+        made = subprocess.run([str(ROOT / "scripts" / "package"), str(work / "dist")],
+                              capture_output=True, text=True, check=True)
+        PACKAGES["deb"], PACKAGES["zip"] = map(Path, made.stdout.strip().splitlines()[-2:])
+    return PACKAGES["deb"], PACKAGES["zip"]
+
+
+def zip_version(zip_path):
+    return re.fullmatch(r"Wendrel-(.*)\.zip", zip_path.name).group(1)
+
+
+def apt(*arguments):
+    """apt-get, waiting for a lock that another installation holds."""
+    subprocess.run(["apt-get", "-y", "-q", "-o", "DPkg::Lock::Timeout=300", *arguments],
+                   env=dict(os.environ, DEBIAN_FRONTEND="noninteractive"),
+                   capture_output=True, text=True, check=True)
+
+
+def installed():
+    return subprocess.run(["dpkg-query", "-W", "wendrel-clip"], capture_output=True).returncode == 0
+
+
+def purge():
+    if installed():
+        apt("purge", "wendrel-clip")
+
+
+def package_paths(deb):
+    """Every path the package holds, its folders included."""
+    listing = subprocess.run(["dpkg-deb", "--contents", str(deb)], capture_output=True,
+                             text=True, check=True).stdout
+    return {line.split()[-1].lstrip(".").rstrip("/") or "/" for line in listing.splitlines()}
+
+
+def present(paths):
+    """Those of paths that exist, and dpkg's own record of the package."""
+    return ({path for path in paths if os.path.lexists(path)} |
+            {str(path) for path in Path("/var/lib/dpkg/info").glob("wendrel-clip.*")})
+
+
+class DebianPackageTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.deb, cls.zip = packages()
+
+    def test_lintian_finds_no_error(self):
+        checked = subprocess.run(["lintian", "--fail-on", "error", str(self.deb)],
+                                 capture_output=True, text=True)
+        self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
+
+    def test_installs_runs_and_leaves_nothing_behind(self):
+        if os.geteuid() != 0:
+            self.skipTest("installing a package needs root")
+        if installed():
+            self.skipTest("wendrel-clip is installed on this machine; the test would replace it")
+        paths = package_paths(self.deb)
+        before = present(paths)
+        self.addCleanup(purge)
+        apt("install", "--no-install-recommends", str(self.deb))
+        self.assertTrue(paths <= present(paths), paths - present(paths))
+
+        told = subprocess.run(["/usr/bin/wendrel-clip", "--version"], capture_output=True,
+                              text=True, check=True)
+        self.assertEqual(told.stdout, "wendrel-clip %s\n" % zip_version(self.zip))
+        page = subprocess.run(["man", "-w", "wendrel-clip"], capture_output=True, text=True)
+        self.assertEqual(page.stdout, "/usr/share/man/man1/wendrel-clip.1.gz\n", page.stderr)
+        with self.subTest("systemd-analyze verify"):
+            if shutil.which("systemd-analyze") is None:
+                self.skipTest("systemd-analyze is not installed (it comes with systemd)")
+            units = ["/usr/lib/systemd/user/wendrel-clip." + kind for kind in ("timer", "service")]
+            verified = subprocess.run(["systemd-analyze", "verify", *units],
+                                      capture_output=True, text=True)
+            self.assertEqual(verified.returncode, 0, verified.stderr)
+
+        purge()
+        self.assertEqual(present(paths), before)
+
+
 class ReleaseZipTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.prefix, cls.work = sys.argv[1], Path(sys.argv[2])
-        shutil.rmtree(cls.work, ignore_errors=True)
-        made = subprocess.run([str(ROOT / "scripts" / "package"), str(cls.work / "dist")],
-                              capture_output=True, text=True, check=True)
-        cls.zip = Path(made.stdout.strip().splitlines()[-1])
+        cls.zip = packages()[1]
 
     def unpacked(self):
         folder = self.work / "unpacked"
@@ -85,8 +170,7 @@ class ReleaseZipTest(unittest.TestCase):
             [str(ROOT / "scripts" / "wine-run"), self.prefix,
              str(self.unpacked() / "wendrel-clip.exe"), "--version"],
             capture_output=True, text=True, timeout=WAIT_SECONDS, check=True)
-        version = re.fullmatch(r"Wendrel-(.*)\.zip", self.zip.name).group(1)
-        self.assertEqual(told.stdout.strip(), "wendrel-clip " + version)
+        self.assertEqual(told.stdout.strip(), "wendrel-clip " + zip_version(self.zip))
 
     def test_program_starts_and_shows_its_dialog(self):
         unpacked = self.unpacked()

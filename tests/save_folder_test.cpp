@@ -6,6 +6,9 @@
 #include <fstream>
 #include <string>
 
+#include "engine/settings_file.h"
+#include "win/module_path.h"
+
 namespace {
 
 // 한글 폴더
@@ -37,7 +40,7 @@ TEST_F(SaveFolderTest, ModuleFolderIsTheExecutablesFolderWithItsBackslash) {
     const std::string executable = path;
 
     EXPECT_EQ(m_moduleFolder, executable.substr(0, executable.rfind('\\') + 1));
-    EXPECT_EQ(SettingsFilePath(), m_moduleFolder + "Wendrel.ini");
+    EXPECT_EQ(wendrel::SettingsFilePath(), m_moduleFolder + "Wendrel.ini");
 }
 
 TEST_F(SaveFolderTest, WithoutAFileTheExecutablesFolderIsUsedAndNoFileIsMade) {

@@ -18,7 +18,11 @@ units=$(dirname "$0")/../cli/systemd
 copy=$(mktemp -d)
 trap 'rm -rf "$copy"' EXIT
 cp "$units"/wendrel-clip.service "$units"/wendrel-clip.timer "$copy"/
-sed -i "s#/usr/local/bin/wendrel-clip#$program#" "$copy"/wendrel-clip.service
-grep -q "^ExecStart=$program " "$copy"/wendrel-clip.service
+sed -i "s#/usr/bin/wendrel-clip#$program#" "$copy"/wendrel-clip.service
+grep -q "^ExecStart=$program .* --wait 120 " "$copy"/wendrel-clip.service
+# A user's service manager has no network-online.target to wait for.
+if grep -n network-online "$copy"/wendrel-clip.service; then
+    exit 1
+fi
 systemd-analyze verify "$copy"/wendrel-clip.timer "$copy"/wendrel-clip.service
 echo "units verified"

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """wendrel-clip against the local test site. Natively: the clip's bytes, every
-exit status a run can give, the defaults, bad arguments and Ctrl+C. The
+exit status a run can give, the defaults, bad arguments, Ctrl+C, a reader
+that goes away, a site that comes up late and a thread that cannot start. The
 Windows build, started by a launcher under Wine: the same bytes, the message
 of a file failure in the console's code page, and Ctrl+C.
 
@@ -10,6 +11,7 @@ FIXTURES_DIR/site/site.txt holds the running test site's address.
 """
 
 import datetime
+import http.server
 import os
 import re
 import shutil
@@ -17,6 +19,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 import urllib.request
@@ -32,6 +35,12 @@ LAUNCHER = []
 RUN_LIMIT_SECONDS = 60
 # A stopped run abandons its fetches at once: well within a fetch's time-out.
 STOP_LIMIT_SECONDS = 5
+# A site that comes up late, as after a machine woke: later than a run that
+# does not wait takes to give up on it.
+LATE_SITE_SECONDS = 10
+# A user with no account and no process: its process limit counts the
+# threads of the one program alone.
+LONE_USER = 64321
 
 
 def cleaned_article(site, number, title, body):
@@ -45,6 +54,27 @@ def expected_clip(site):
     """Articles 3 and 2; article 1, dated before 2008-07-16, ends the walk."""
     return (cleaned_article(site, 3, "서울 소식", "첫째 줄<br>끝") +
             cleaned_article(site, 2, "부산 소식", "표 안"))
+
+
+class SlowArticles(test_server.SiteHandler):
+    """Each article comes a while after the one before: time for a reader to
+    go away between two lines."""
+
+    def do_GET(self):
+        if self.path.startswith("/arti/"):
+            time.sleep(0.3)
+        super().do_GET()
+
+
+def serve_site(test, handler, port=0):
+    """The test site's pages served by handler from this process on port (a
+    free one for 0) until the test ends; its base address."""
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", port), handler)
+    server.log = test_server.Log()
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    test.addCleanup(server.server_close)
+    test.addCleanup(server.shutdown)
+    return "http://127.0.0.1:%d" % server.server_address[1]
 
 
 def requests_seen(text):
@@ -132,8 +162,8 @@ class WendrelClipTest(unittest.TestCase):
         self.folder = Path(tempfile.mkdtemp(prefix="wendrel-clip-"))
         self.addCleanup(shutil.rmtree, self.folder)
 
-    def run_clip(self, *arguments, program=None, cwd=None, environment=None):
-        process = subprocess.run([str(program or PROGRAM), *arguments], capture_output=True,
+    def run_clip(self, *arguments, program=None, cwd=None, environment=None, prefix=()):
+        process = subprocess.run([str(program or PROGRAM), *prefix, *arguments], capture_output=True,
                                  timeout=RUN_LIMIT_SECONDS, cwd=cwd or self.folder,
                                  env=environment or os.environ)
         return Run(process)
@@ -191,6 +221,8 @@ class WendrelClipTest(unittest.TestCase):
             ["--connections", "0"],
             ["--site", "ftp://127.0.0.1"],
             ["--folder", ""],
+            ["--folder", "--quiet"],
+            ["--wait", "soon"],
             ["--verbose"],
         ]
         for number, arguments in enumerate(cases):
@@ -224,6 +256,60 @@ class WendrelClipTest(unittest.TestCase):
         run = self.run_clip("--since", "2008-07-16", program=program, environment=environment)
         self.assertEqual(run.status, 0, run.errors)
         self.assertEqual((clips / "2008-07-16.html").read_bytes(), expected_clip(SITE))
+
+    def test_a_reader_that_goes_away_costs_nothing(self):
+        site = serve_site(self, SlowArticles)
+        process = subprocess.Popen(
+            [str(PROGRAM), "--since", "2008-07-16", "--site", site, "--folder", str(self.folder),
+             "--connections", "1"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        first = process.stdout.readline()
+        process.stdout.close()
+        errors = process.stderr.read()
+        process.wait(timeout=RUN_LIMIT_SECONDS)
+
+        self.assertTrue(first.startswith(b"1 read, 0 unread: "), first)
+        self.assertEqual(process.returncode, 0, errors)
+        self.assertEqual((self.folder / "2008-07-16.html").read_bytes(), expected_clip(site))
+
+    def test_wait_clips_a_site_that_comes_up_late(self):
+        for wait, status in (("0", 1), ("60", 0)):
+            with self.subTest(wait=wait):
+                port = test_server.unused_port()
+                site = "http://127.0.0.1:%d" % port
+                started = time.monotonic()
+                process = subprocess.Popen(
+                    [str(PROGRAM), "--since", "2008-07-16", "--site", site, "--folder",
+                     str(self.folder), "--wait", wait, "--quiet"],
+                    stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                try:
+                    process.wait(timeout=LATE_SITE_SECONDS)
+                except subprocess.TimeoutExpired:
+                    serve_site(self, test_server.SiteHandler, port)
+                out, errors = process.communicate(timeout=RUN_LIMIT_SECONDS)
+                self.assertEqual(process.returncode, status, errors)
+                if status == 0:
+                    self.assertEqual((self.folder / "2008-07-16.html").read_bytes(),
+                                     expected_clip(site))
+                else:
+                    # Without waiting the run gave up before the site came up.
+                    self.assertLess(time.monotonic() - started, LATE_SITE_SECONDS)
+                    self.assertEqual(self.entries(), [])
+
+    def test_a_thread_that_cannot_start_ends_with_status_5_and_one_line(self):
+        # The limit lets the program start, and then no thread, or one: the
+        # Ctrl+C listener's fails, or the first fetch thread's. Leak checking
+        # would need a thread of its own.
+        self.folder.chmod(0o755)
+        for limit in (1, 2):
+            with self.subTest(limit=limit):
+                run = self.clip(program="setpriv", prefix=[
+                    "--reuid=%d" % LONE_USER, "--regid=%d" % LONE_USER, "--clear-groups",
+                    "prlimit", "--nproc=%d" % limit, str(PROGRAM)],
+                    environment=dict(os.environ, ASAN_OPTIONS="detect_leaks=0"))
+                self.assertEqual(run.status, 5, run.errors)
+                self.assertRegex(run.errors.decode(),
+                                 r"\Awendrel-clip: out of memory or another resource: .+\n\Z")
+                self.assertEqual(self.entries(), [])
 
     def test_version_is_the_version_records(self):
         rc = (ROOT / "res" / "Wendrel.rc").read_text()

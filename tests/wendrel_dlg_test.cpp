@@ -15,10 +15,12 @@
 
 #include "engine/clip_file.h"
 #include "engine/failure.h"
+#include "engine/settings_file.h"
 #include "res/resource.h"
 #include "shell/save_folder.h"
 #include "tests/dialog_driver.h"
 #include "tests/fakes.h"
+#include "win/module_path.h"
 #include "win/system_message.h"
 #include "win/win_app.h"
 

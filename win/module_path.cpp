@@ -13,3 +13,7 @@ ModulePath SplitModulePath() {
     _splitpath(path, drive, directory, name, nullptr);
     return {std::string(drive) + directory, name};
 }
+
+void GetModuleFolder(std::string& folder) {
+    folder = SplitModulePath().folder;
+}

@@ -10,3 +10,6 @@ struct ModulePath {
 
 // The running executable's path, split as _splitpath splits it.
 ModulePath SplitModulePath();
+
+// The running executable's drive and directory, ending with a backslash.
+void GetModuleFolder(std::string& folder);

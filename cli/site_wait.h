@@ -1,0 +1,24 @@
+// A scheduled run may start before the network is up, right after the
+// machine woke or started: it can first wait for the site to answer.
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+#include "engine/page_fetcher.h"
+#include "engine/text.h"
+
+namespace wendrel::cli {
+
+// The pause after the attempts so far: 1 s after the first, twice as long
+// after each one more, at most 15 s.
+std::chrono::seconds PauseAfter(int attempts);
+
+// Asks for address until an attempt gets an answer, of any status, or until
+// the next attempt would begin after limit. An attempt still in flight at the
+// limit is given up. whileWaiting runs now and then; what it throws ends the
+// wait at once.
+void WaitForAnswer(PageFetcher& fetcher, const PageText& address, std::chrono::seconds limit,
+                   const std::function<void()>& whileWaiting);
+
+}  // namespace wendrel::cli
