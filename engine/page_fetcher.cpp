@@ -26,8 +26,12 @@ bool PageBody::Append(const char* bytes, std::size_t count) {
     const std::size_t kept = std::min(count, bound - m_bytes.size());
     const std::size_t size = m_bytes.size() + kept;
     if (size > m_bytes.capacity()) {
-        // The string's own growth would double past the bound.
-        m_bytes.reserve(std::min(std::max(size, 2 * m_bytes.capacity()), bound));
+        // The string's own growth, its reserve included, would double past the
+        // bound; a new string's reserve takes the size asked for.
+        std::string larger;
+        larger.reserve(std::min(std::max(size, 2 * m_bytes.capacity()), bound));
+        larger = m_bytes;
+        m_bytes.swap(larger);
     }
     m_bytes.append(bytes, kept);
     return kept == count;

@@ -96,7 +96,10 @@ struct InternetSession;
 // alive from one page to the next.
 // Each fetch ends by the clock within timeOut, the connection included, and
 // follows at most kMaxRedirects redirects. What arrived before a time-out is
-// kept.
+// kept. WinInet under Wine reads a close as the end of the body: a body cut
+// short of its Content-Length is told by its length, and one that announced
+// none must not be empty, but a chunked body cut between its chunks ends as an
+// answer.
 class InternetPageFetcher final : public PageFetcher {
   public:
     explicit InternetPageFetcher(std::chrono::milliseconds timeOut = kDefaultTimeOut);

@@ -369,7 +369,7 @@ bool IsWhole(int bytes, std::optional<DWORD> length) {
 // Reads the hop's body to its end, past the bound, or to a failed read (a
 // reset, a time-out).
 FetchEnd ReadBody(Attempt& attempt, std::optional<DWORD> length) {
-    char piece[kReadSize];
+    char piece[kReadSize] = {};
     for (;;) {
         DWORD count = 0;
         BOOL read = FALSE;

@@ -49,7 +49,7 @@ class PageFetcherTest : public ::testing::Test {
         int retryAfter = -1;
     };
     Fetch Read(const PageText& address) { return ReadWith(fetcher, address); }
-    Fetch ReadWith(PageFetcher& by, const PageText& address) {
+    static Fetch ReadWith(PageFetcher& by, const PageText& address) {
         Fetch fetch{"text of an earlier page", -1, {}};
         const auto start = steady_clock::now();
         const FetchResult result = by.ReadUrl(address, fetch.page);
@@ -209,6 +209,7 @@ TEST_F(PageFetcherTest, EveryEndingKeepsWhatArrivedWithinTheClock) {
         EXPECT_EQ(fetch.result, expected.bytes);
         // Not EXPECT_EQ: a failure would print 16 MiB.
         EXPECT_TRUE(fetch.page == Pattern(expected.bytes)) << fetch.page.size() << " bytes";
+        EXPECT_LE(fetch.page.capacity(), static_cast<std::size_t>(PageFetcher::kMaxPageBytes));
         if (expected.takes != Takes::aWhile) {
             EXPECT_EQ(fetch.took >= kWaited, expected.takes == Takes::theClock);
         }
