@@ -83,9 +83,10 @@ size_t AppendPiece(char* piece, size_t size, size_t count, void* userData) {
     return transfer.tooLarge ? 0 : length;
 }
 
-// libcurl reports every early end as an error: a close or reset before the
-// body's announced end or its last chunk, a time-out, a redirect's next hop
-// that failed.
+// libcurl reports an early end of the body as an error: a close or reset
+// before its announced end or its last chunk, a time-out, a redirect's next
+// hop that failed. A close before the blank line that ends the headers it
+// takes for an answer without a body: only the headers' end tells.
 FetchEnd EndOf(std::optional<CURLcode> code, const Transfer& transfer) {
     if (transfer.tooLarge) {
         return FetchEnd::tooLarge;
