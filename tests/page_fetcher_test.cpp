@@ -152,7 +152,9 @@ TEST_F(PageFetcherTest, RedirectLoopEndsAfterTenRedirectsWithAnEmptyPage) {
 
 // 1500 bytes of /stall arrive, then nothing. WinInet's read waits to fill its
 // 1024 bytes and fails with the rest; libcurl hands over whatever arrived.
-// Wine reads a chunked body cut between its chunks as a whole one.
+// Wine reads a chunked body cut between its chunks as a whole one; it reads
+// headers cut short as ended, and WinInet's fetcher tells them by the empty
+// body with no length.
 #ifdef _WIN32
 constexpr int kStallKept = 1024;
 constexpr FetchEnd kChunkedCutEnd = FetchEnd::answered;
@@ -209,6 +211,7 @@ TEST_F(PageFetcherTest, EveryEndingKeepsWhatArrivedWithinTheClock) {
         EXPECT_EQ(fetch.result, expected.bytes);
         // Not EXPECT_EQ: a failure would print 16 MiB.
         EXPECT_TRUE(fetch.page == Pattern(expected.bytes)) << fetch.page.size() << " bytes";
+        // Nor may the page's memory go past the bound.
         EXPECT_LE(fetch.page.capacity(), static_cast<std::size_t>(PageFetcher::kMaxPageBytes));
         if (expected.takes != Takes::aWhile) {
             EXPECT_EQ(fetch.took >= kWaited, expected.takes == Takes::theClock);
