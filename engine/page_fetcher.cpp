@@ -1,6 +1,8 @@
 #include "engine/page_fetcher.h"
 
+#include <algorithm>
 #include <string>
+#include <utility>
 
 namespace wendrel {
 
@@ -17,6 +19,28 @@ int RetryAfterSeconds(std::string_view value) {
         return -1;
     }
     return std::stoi(std::string(value));
+}
+
+bool PageBody::Append(const char* bytes, std::size_t count) {
+    const auto bound = static_cast<std::size_t>(PageFetcher::kMaxPageBytes);
+    const std::size_t kept = std::min(count, bound - m_bytes.size());
+    const std::size_t size = m_bytes.size() + kept;
+    if (size > m_bytes.capacity()) {
+        // The string's own growth, its reserve included, would double past the
+        // bound; a new string's reserve takes the size asked for.
+        std::string larger;
+        larger.reserve(std::min(std::max(size, 2 * m_bytes.capacity()), bound));
+        larger = m_bytes;
+        m_bytes.swap(larger);
+    }
+    m_bytes.append(bytes, kept);
+    return kept == count;
+}
+
+void PageBody::HandOverTo(PageText& page) {
+    m_bytes.resize(std::min(m_bytes.find('\0'), m_bytes.size()));
+    page = std::move(m_bytes);
+    m_bytes.clear();
 }
 
 }  // namespace wendrel

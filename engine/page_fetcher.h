@@ -2,7 +2,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "engine/abandon_signal.h"
@@ -17,7 +19,8 @@ enum class FetchEnd {
     answered,  // the server sent a status line, its headers and the whole body
     // Refused, reset or timed out, cut before the headers or the body ended,
     // or a redirect's next hop had no answer. The page holds what arrived of
-    // the last answer's body, if anything did.
+    // the body being read, if anything did: a redirect's own body is never
+    // read.
     noAnswer,
     tooManyRedirects,  // the redirects went past the fetcher's limit
     // The body went past kMaxPageBytes: the page holds its first
@@ -28,7 +31,7 @@ enum class FetchEnd {
 struct FetchResult {
     int bytes = 0;  // body bytes received, the NUL and what follows it included
     FetchEnd end = FetchEnd::answered;
-    int status = 0;  // the HTTP status of an answer
+    int status = 0;  // the HTTP status of the last answer seen; 0 when none came
     // The answer's Retry-After in seconds; -1 when it has none in seconds.
     int retryAfterSeconds = -1;
 };
@@ -36,6 +39,24 @@ struct FetchResult {
 // The seconds a Retry-After header's value asks for; -1 for the date form,
 // which a site under strain rarely sends, and for anything else.
 int RetryAfterSeconds(std::string_view value);
+
+// The body of one answer as it arrives, for the fetchers: held within
+// PageFetcher::kMaxPageBytes, so that a page that never ends costs no more
+// memory than the largest page.
+class PageBody {
+  public:
+    // Appends count bytes; false when they go past the bound, and then only
+    // those up to it are kept.
+    bool Append(const char* bytes, std::size_t count);
+    int Size() const { return static_cast<int>(m_bytes.size()); }
+    void Clear() { m_bytes.clear(); }
+    // Hands the body over as page, cut at its first NUL; the body is empty
+    // afterwards.
+    void HandOverTo(PageText& page);
+
+  private:
+    std::string m_bytes;
+};
 
 class PageFetcher {
   public:
@@ -75,7 +96,10 @@ struct InternetSession;
 // alive from one page to the next.
 // Each fetch ends by the clock within timeOut, the connection included, and
 // follows at most kMaxRedirects redirects. What arrived before a time-out is
-// kept.
+// kept. WinInet under Wine reads a close as the end of the body: a body cut
+// short of its Content-Length is told by its length, and one that announced
+// none must not be empty, but a chunked body cut between its chunks ends as an
+// answer.
 class InternetPageFetcher final : public PageFetcher {
   public:
     explicit InternetPageFetcher(std::chrono::milliseconds timeOut = kDefaultTimeOut);

@@ -1,6 +1,5 @@
 #include <curl/curl.h>
 
-#include <climits>
 #include <cstddef>
 #include <mutex>
 #include <new>
@@ -20,8 +19,6 @@ constexpr char kUserAgent[] = "Read URL";
 // The smallest receive buffer libcurl takes, and the most it then hands over
 // at once.
 constexpr long kReadSize = 1024;
-// The page's positions are signed 32-bit offsets.
-constexpr std::size_t kMaxBodyBytes = INT_MAX;
 // How long one wait for the network lasts at most; an abandon wakes it sooner.
 constexpr int kPollMilliseconds = 1000;
 constexpr std::string_view kRetryAfterName = "retry-after:";
@@ -49,8 +46,10 @@ class HeaderList {
 // callbacks is kept here and stops the transfer, to be thrown once libcurl
 // has returned.
 struct Transfer {
-    std::string body;
+    PageBody body;
     bool outOfMemory = false;
+    // The body went past the bound, and the transfer was stopped there.
+    bool tooLarge = false;
     // Whether the latest answer's headers have ended, so that it is an answer.
     bool headersEnded = false;
     std::string retryAfter;
@@ -75,17 +74,27 @@ size_t OnHeaderLine(char* bytes, size_t size, size_t count, void* userData) {
 size_t AppendPiece(char* piece, size_t size, size_t count, void* userData) {
     auto& transfer = *static_cast<Transfer*>(userData);
     const size_t length = size * count;
-    if (length > kMaxBodyBytes - transfer.body.size()) {
-        transfer.outOfMemory = true;
-        return 0;
-    }
     try {
-        transfer.body.append(piece, length);
+        transfer.tooLarge = !transfer.body.Append(piece, length);
     } catch (const std::bad_alloc&) {
         transfer.outOfMemory = true;
         return 0;
     }
-    return length;
+    return transfer.tooLarge ? 0 : length;
+}
+
+// libcurl reports an early end of the body as an error: a close or reset
+// before its announced end or its last chunk, a time-out, a redirect's next
+// hop that failed. A close before the blank line that ends the headers it
+// takes for an answer without a body: only the headers' end tells.
+FetchEnd EndOf(std::optional<CURLcode> code, const Transfer& transfer) {
+    if (transfer.tooLarge) {
+        return FetchEnd::tooLarge;
+    }
+    if (code == CURLE_TOO_MANY_REDIRECTS) {
+        return FetchEnd::tooManyRedirects;
+    }
+    return code == CURLE_OK && transfer.headersEnded ? FetchEnd::answered : FetchEnd::noAnswer;
 }
 
 // One GET that asks nothing of the server beyond the page: the user agent and
@@ -192,19 +201,10 @@ FetchResult CurlPageFetcher::ReadUrl(const PageText& address, PageText& page,
     if (transfer.outOfMemory || code == CURLE_OUT_OF_MEMORY) {
         throw MemoryFailure();
     }
-    if (!code) {
-        return {0, FetchEnd::noAnswer, 0, -1};
-    }
-    if (*code == CURLE_TOO_MANY_REDIRECTS) {
-        return {0, FetchEnd::tooManyRedirects, exchange.Status(), -1};
-    }
-    if (!transfer.headersEnded) {
-        return {0, FetchEnd::noAnswer, 0, -1};
-    }
-    // A reset, a cut or a stall after part of the body keeps what came.
-    page.assign(transfer.body, 0, transfer.body.find('\0'));
-    return {static_cast<int>(transfer.body.size()), FetchEnd::answered, exchange.Status(),
-            RetryAfterSeconds(transfer.retryAfter)};
+    const FetchResult result{transfer.body.Size(), EndOf(code, transfer), exchange.Status(),
+                             RetryAfterSeconds(transfer.retryAfter)};
+    transfer.body.HandOverTo(page);
+    return result;
 }
 
 }  // namespace wendrel

@@ -4,7 +4,6 @@
 #include <wininet.h>
 // clang-format on
 
-#include <climits>
 #include <condition_variable>
 #include <exception>
 #include <initializer_list>
@@ -13,9 +12,7 @@
 #include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
-#include "engine/failure.h"
 #include "engine/page_fetcher.h"
 
 namespace wendrel {
@@ -24,8 +21,6 @@ namespace {
 
 constexpr char kUserAgent[] = "Read URL";
 constexpr DWORD kReadSize = 1024;
-// The page's positions are signed 32-bit offsets.
-constexpr std::size_t kMaxBodyBytes = INT_MAX;
 
 // What a connection and its request need of an address.
 struct Target {
@@ -117,36 +112,89 @@ std::optional<PageText> RedirectTarget(HINTERNET request, const PageText& addres
     return combined;
 }
 
+// One WinInet handle and the duty to close it. It is moved from owner to
+// owner, never copied, so that exactly one of them closes it.
+class InternetHandle {
+  public:
+    InternetHandle() = default;
+    explicit InternetHandle(HINTERNET handle) : m_handle(handle) {}
+    ~InternetHandle() { Close(); }
+    InternetHandle(InternetHandle&& other) noexcept
+        : m_handle(std::exchange(other.m_handle, nullptr)) {}
+    InternetHandle& operator=(InternetHandle&& other) noexcept {
+        Close();
+        m_handle = std::exchange(other.m_handle, nullptr);
+        return *this;
+    }
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+
+    HINTERNET Get() const { return m_handle; }
+
+    void Close() {
+        if (m_handle != nullptr) {
+            InternetCloseHandle(std::exchange(m_handle, nullptr));
+        }
+    }
+
+  private:
+    HINTERNET m_handle = nullptr;
+};
+
 // One attempt, shared by the thread that performs it and the thread that
 // waits for it. WinInet under Wine neither honours a connect time-out nor
 // returns from a blocked connect when its handles are closed, so the waiting
-// side gives up by the clock, closes the handles (which ends the call on
-// Windows) and leaves; the performing thread ends whenever WinInet lets it,
-// touching nothing but this.
+// side gives up by the clock and leaves; the performing thread ends whenever
+// WinInet lets it, touching nothing but this.
+//
+// Wine gives a closed handle's number to the next handle opened, so a call
+// made with a handle after its close may act on another attempt's. The
+// performing thread is the only one that calls WinInet with the attempt's
+// handles, and it does so only through CallWith, which tells the waiting side
+// when a call is in progress. The waiting side closes the handles only then:
+// on Windows that ends the call, and Wine keeps the number of a handle closed
+// during a call until the call returns. Otherwise the performing thread closes
+// them itself before its next call. What stays open is the moment between
+// CallWith marking the call and WinInet taking the handle: a handle closed
+// just then may be opened anew by another attempt, which then loses the bytes
+// that the late call reads. Its body falls short of its length, and it is
+// retried like any other cut body.
 class Attempt {
   public:
-    // Keeps handle to be closed by whichever side ends the attempt; false,
+    // The handles of the hop under way: its connection and the request on it.
+    enum class Handle { connection, request };
+
+    // Hands handle over to the attempt, which closes it from now on; false,
     // with handle closed, when the waiting side has already given up.
-    bool Keep(HINTERNET handle) {
+    bool HandOver(InternetHandle handle, Handle which) {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_givenUp || handle == nullptr) {
-            if (handle != nullptr) {
-                InternetCloseHandle(handle);
-            }
+        if (m_givenUp || handle.Get() == nullptr) {
             return false;
         }
-        m_handles.push_back(handle);
+        HandleOf(which) = std::move(handle);
         return true;
     }
 
-    bool GivenUp() const {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        return m_givenUp;
+    // Calls call with the hop's handle unless the waiting side has given up;
+    // false when it gave up before or during the call.
+    template <typename Call>
+    bool CallWith(Handle which, const Call& call) {
+        const HINTERNET handle = EnterCall(which);
+        if (handle == nullptr) {
+            return false;
+        }
+        try {
+            call(handle);
+        } catch (...) {
+            LeaveCall();
+            throw;
+        }
+        return LeaveCall();
     }
 
     // Ends a redirect's hop: its request would otherwise hold one of the
     // connections to the server that the next hop may need.
-    void CloseHop() {
+    void EndHop() {
         const std::lock_guard<std::mutex> lock(m_mutex);
         CloseHandles();
     }
@@ -154,24 +202,27 @@ class Attempt {
     // A new hop of a redirect: what the last one read is not the page.
     void StartHop(int status, int retryAfterSeconds) {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_result = FetchResult{0, FetchEnd::answered, status, retryAfterSeconds};
-        m_body.clear();
+        m_status = status;
+        m_retryAfterSeconds = retryAfterSeconds;
+        m_body.Clear();
     }
 
-    void Append(const char* bytes, DWORD count) {
+    // False when the body went past the bound.
+    bool Append(const char* bytes, DWORD count) {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        if (count > kMaxBodyBytes - m_body.size()) {
-            throw MemoryFailure();
-        }
-        m_body.append(bytes, count);
+        // The page has been handed over: nothing more is its.
+        return m_givenUp || m_body.Append(bytes, count);
+    }
+
+    int BodySize() const {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_body.Size();
     }
 
     // From the performing thread, on every path.
     void Finish(FetchEnd end, std::exception_ptr failure) {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        if (end != FetchEnd::answered) {
-            m_result.end = end;
-        }
+        m_end = end;
         m_failure = std::move(failure);
         m_finished = true;
         CloseHandles();
@@ -191,36 +242,67 @@ class Attempt {
         std::unique_lock<std::mutex> lock(m_mutex);
         m_changed.wait_until(lock, deadline, [this] { return m_finished || m_abandoned; });
         if (!m_finished) {
-            m_givenUp = true;
-            CloseHandles();
+            GiveUp();
         }
         if (m_failure) {
             std::rethrow_exception(m_failure);
         }
-        FetchResult result = m_result;
-        result.bytes = static_cast<int>(m_body.size());
-        page.assign(m_body, 0, m_body.find('\0'));
+        const FetchResult result{m_body.Size(), m_end, m_status, m_retryAfterSeconds};
+        m_body.HandOverTo(page);
         return result;
     }
 
   private:
-    // Children first: the request, then the connection.
-    void CloseHandles() {
-        while (!m_handles.empty()) {
-            InternetCloseHandle(m_handles.back());
-            m_handles.pop_back();
+    InternetHandle& HandleOf(Handle which) {
+        return which == Handle::connection ? m_connection : m_request;
+    }
+
+    HINTERNET EnterCall(Handle which) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_givenUp) {
+            return nullptr;
         }
+        m_inCall = true;
+        return HandleOf(which).Get();
+    }
+
+    bool LeaveCall() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_inCall = false;
+        if (m_givenUp) {
+            CloseHandles();
+        }
+        return !m_givenUp;
+    }
+
+    // With the mutex held. A call in progress ends on Windows when its
+    // handle is closed; between calls the performing thread closes them.
+    void GiveUp() {
+        m_givenUp = true;
+        if (m_inCall) {
+            CloseHandles();
+        }
+    }
+
+    // With the mutex held; the child first.
+    void CloseHandles() {
+        m_request.Close();
+        m_connection.Close();
     }
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<HINTERNET> m_handles;
+    InternetHandle m_connection;
+    InternetHandle m_request;
+    bool m_inCall = false;
     bool m_finished = false;
     bool m_abandoned = false;
     bool m_givenUp = false;
-    // Until headers arrive the attempt has no answer.
-    FetchResult m_result{0, FetchEnd::noAnswer, 0, -1};
-    std::string m_body;
+    // Until the performing thread finishes, the attempt has no answer.
+    FetchEnd m_end = FetchEnd::noAnswer;
+    int m_status = 0;
+    int m_retryAfterSeconds = -1;
+    PageBody m_body;
     std::exception_ptr m_failure;
 };
 
@@ -236,34 +318,96 @@ HINTERNET OpenRequest(HINTERNET connection, const Target& target) {
                             flags, 0);
 }
 
-// Reads to the end of the body; a failed read (a reset, a time-out) ends it as
-// the end does, keeping what came before it.
-void ReadBody(Attempt& attempt, HINTERNET request) {
-    char piece[kReadSize];
-    DWORD count = 0;
-    // A failed read may report a count; only a successful one delivers bytes.
-    while (!attempt.GivenUp() && InternetReadFile(request, piece, kReadSize, &count) && count > 0) {
-        attempt.Append(piece, count);
+// Sends one request of the attempt, its handles handed over to the attempt;
+// false when it had no answer.
+bool Send(Attempt& attempt, HINTERNET root, const Target& target,
+          std::chrono::milliseconds timeOut) {
+    if (!attempt.HandOver(
+            InternetHandle(InternetConnectA(root, target.host.c_str(), target.port, nullptr,
+                                            nullptr, INTERNET_SERVICE_HTTP, 0, 0)),
+            Attempt::Handle::connection)) {
+        return false;
+    }
+    InternetHandle request;
+    if (!attempt.CallWith(Attempt::Handle::connection,
+                          [&request, &target](HINTERNET connection) {
+                              request = InternetHandle(OpenRequest(connection, target));
+                          }) ||
+        !attempt.HandOver(std::move(request), Attempt::Handle::request)) {
+        return false;
+    }
+    BOOL sent = FALSE;
+    return attempt.CallWith(Attempt::Handle::request, [&sent, timeOut](HINTERNET handle) {
+        SetTimeOuts(handle, timeOut);
+        sent = HttpSendRequestA(handle, nullptr, 0, nullptr, 0);
+    }) && sent;
+}
+
+// The length the answer announces for its body; nothing when it announces
+// none. Wine knows no 64-bit form of the query; a length past 32 bits is past
+// the bound on a page anyway.
+std::optional<DWORD> ContentLength(HINTERNET request) {
+    DWORD length = 0;
+    DWORD size = sizeof length;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
+                        nullptr)) {
+        return std::nullopt;
+    }
+    return length;
+}
+
+// Whether the hop's body arrived whole. WinInet reads an early close as the
+// end, so only an announced length tells a cut body from a whole one. Wine
+// takes a close before the blank line that ends the headers for their end,
+// the cut header dropped: such an answer has neither length nor body. Wine
+// also reads a chunked body cut between chunks as whole, and tells no
+// difference.
+bool IsWhole(int bytes, std::optional<DWORD> length) {
+    return length ? static_cast<DWORD>(bytes) == *length : bytes > 0;
+}
+
+// Reads the hop's body to its end, past the bound, or to a failed read (a
+// reset, a time-out).
+FetchEnd ReadBody(Attempt& attempt, std::optional<DWORD> length) {
+    char piece[kReadSize] = {};
+    for (;;) {
+        DWORD count = 0;
+        BOOL read = FALSE;
+        if (!attempt.CallWith(Attempt::Handle::request, [&piece, &count, &read](HINTERNET request) {
+                read = InternetReadFile(request, piece, kReadSize, &count);
+            })) {
+            return FetchEnd::noAnswer;
+        }
+        // A failed read may report a count; only a successful one delivers bytes.
+        if (!read) {
+            return FetchEnd::noAnswer;
+        }
+        if (count == 0) {
+            return IsWhole(attempt.BodySize(), length) ? FetchEnd::answered : FetchEnd::noAnswer;
+        }
+        if (!attempt.Append(piece, count)) {
+            return FetchEnd::tooLarge;
+        }
     }
 }
 
-// Sends one request of the attempt; its handles stay with the attempt.
-HINTERNET Send(Attempt& attempt, HINTERNET root, const Target& target,
-               std::chrono::milliseconds timeOut) {
-    const HINTERNET connection = InternetConnectA(root, target.host.c_str(), target.port, nullptr,
-                                                  nullptr, INTERNET_SERVICE_HTTP, 0, 0);
-    if (!attempt.Keep(connection)) {
-        return nullptr;
+// What a hop's answer says before its body.
+struct Answer {
+    int status = 0;
+    int retryAfterSeconds = -1;
+    std::optional<PageText> redirect;
+    std::optional<DWORD> length;
+};
+
+Answer AnswerOf(HINTERNET request, const PageText& address) {
+    Answer answer;
+    answer.status = StatusCode(request);
+    answer.retryAfterSeconds = RetryAfterSeconds(request);
+    if (IsRedirect(answer.status)) {
+        answer.redirect = RedirectTarget(request, address);
     }
-    const HINTERNET request = OpenRequest(connection, target);
-    if (!attempt.Keep(request)) {
-        return nullptr;
-    }
-    SetTimeOuts(request, timeOut);
-    if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0) || attempt.GivenUp()) {
-        return nullptr;
-    }
-    return request;
+    answer.length = ContentLength(request);
+    return answer;
 }
 
 // The attempt's requests, the redirects followed, up to the end of the body.
@@ -275,28 +419,24 @@ FetchEnd Perform(Attempt& attempt, HINTERNET root, const PageText& address,
     PageText current = address;
     for (int redirects = 0; redirects <= InternetPageFetcher::kMaxRedirects; ++redirects) {
         const std::optional<Target> target = TargetOf(current);
-        if (!target) {
+        if (!target || !Send(attempt, root, *target, timeOut)) {
             return FetchEnd::noAnswer;
         }
-        const HINTERNET request = Send(attempt, root, *target, timeOut);
-        if (request == nullptr) {
-            return FetchEnd::noAnswer;
-        }
-        const int status = StatusCode(request);
+        Answer answer;
         // Wine reports a connection closed before a byte of answer as sent,
         // with no status line.
-        if (status == 0) {
+        if (!attempt.CallWith(
+                Attempt::Handle::request,
+                [&answer, &current](HINTERNET request) { answer = AnswerOf(request, current); }) ||
+            answer.status == 0) {
             return FetchEnd::noAnswer;
         }
-        attempt.StartHop(status, RetryAfterSeconds(request));
-        const std::optional<PageText> next =
-            IsRedirect(status) ? RedirectTarget(request, current) : std::nullopt;
-        if (!next) {
-            ReadBody(attempt, request);
-            return FetchEnd::answered;
+        attempt.StartHop(answer.status, answer.retryAfterSeconds);
+        if (!answer.redirect) {
+            return ReadBody(attempt, answer.length);
         }
-        current = *next;
-        attempt.CloseHop();
+        current = *answer.redirect;
+        attempt.EndHop();
     }
     return FetchEnd::tooManyRedirects;
 }
@@ -318,19 +458,12 @@ void PerformAndFinish(const std::shared_ptr<Attempt>& attempt, HINTERNET root,
 struct InternetSession {
     explicit InternetSession(std::chrono::milliseconds timeOut)
         : root(InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)) {
-        if (root != nullptr) {
-            SetTimeOuts(root, timeOut);
+        if (root.Get() != nullptr) {
+            SetTimeOuts(root.Get(), timeOut);
         }
     }
-    ~InternetSession() {
-        if (root != nullptr) {
-            InternetCloseHandle(root);
-        }
-    }
-    InternetSession(const InternetSession&) = delete;
-    InternetSession& operator=(const InternetSession&) = delete;
 
-    HINTERNET root;
+    InternetHandle root;
 };
 
 InternetPageFetcher::InternetPageFetcher(std::chrono::milliseconds timeOut)
@@ -345,7 +478,7 @@ FetchResult InternetPageFetcher::ReadUrl(const PageText& address, PageText& page
     // The job keeps the attempt and the session alive for as long as WinInet
     // holds it.
     m_attemptThreads.Run([attempt, session = m_session, address, timeOut = m_timeOut] {
-        PerformAndFinish(attempt, session->root, address, timeOut);
+        PerformAndFinish(attempt, session->root.Get(), address, timeOut);
     });
     return attempt->Await(deadline, page);
 }

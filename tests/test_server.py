@@ -9,6 +9,14 @@ start returns once the server listens and STATE_DIR/site.txt holds its base
 address ("http://127.0.0.1:PORT"); STATE_DIR/refused.txt holds an address on a
 loopback port where nothing listens, and STATE_DIR/unaccepting.txt one on a
 port that listens with a full backlog, so that a connection never completes.
+Paths that end an answer badly: /cut closes after 2048 of 4096 announced
+bytes; /chunked?cut=1 closes after two of its chunks, before the last one;
+/headers-cut closes after the status line and part of a header; /reset?after=N
+resets after N of 4096 bytes; /stall sends 1500 bytes and then nothing;
+/silent never answers; /endless sends pattern bytes with no length (chunked
+with ?chunked=1) until the client drops or ENDLESS_LIMIT_BYTES have gone;
+/redirect?to=ADDRESS sends the client to ADDRESS, such as the refused or the
+unaccepting one (to /body/3000 when none is given).
 Each request's line, headers and time of arrival are kept: GET /log?match=TEXT
 answers with the lines and headers of those whose line contains TEXT, GET
 /attempts?match=TEXT with their times in seconds, one a line, and GET
@@ -31,6 +39,8 @@ import urllib.parse
 IDLE_LIMIT_SECONDS = 3600
 # How long a silent or stalled answer waits for the client to give up.
 HOLD_LIMIT_SECONDS = 120
+# Far past any client's bound on a page, yet an end, should a client never drop.
+ENDLESS_LIMIT_BYTES = 64 * 1024 * 1024
 
 DATE_LABEL = "기사등록".encode("cp949")
 TITLE_MARKER = b"<!-- #####  news title ##### -->"
@@ -63,6 +73,12 @@ def article_page(number):
 def pattern(length):
     """Bytes that show where a cut happened: no NUL, no two pieces alike."""
     return bytes(0x41 + (i * 7 + i // 251) % 26 for i in range(length))
+
+
+# The pattern repeats itself every PATTERN_PERIOD bytes, so that an endless
+# body can be sent as one block over and over.
+PATTERN_PERIOD = 251 * 26
+ENDLESS_BLOCK = pattern(PATTERN_PERIOD * 10)
 
 
 class Log:
@@ -167,9 +183,37 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         self.send_header("Transfer-Encoding", "chunked")
         self.end_headers()
         data = pattern(2500)
-        for piece in (data[:700], data[700:1900], data[1900:]):
-            self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
-        self.wfile.write(b"0\r\n\r\n")
+        for piece in (data[:700], data[700:1900]):
+            self.write_chunk(piece)
+        if self.query(url, "cut", None):
+            self.close_connection = True
+            return
+        self.write_chunk(data[1900:])
+        self.write_chunk(b"")
+
+    def write_chunk(self, piece):
+        self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+
+    def headers_cut(self, url):
+        self.wfile.write(b"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nX-Par")
+        self.close_connection = True
+
+    def endless(self, url):
+        chunked = self.query(url, "chunked", None)
+        self.send_response(200)
+        self.send_header("Transfer-Encoding" if chunked else "Connection",
+                         "chunked" if chunked else "close")
+        self.end_headers()
+        self.connection.settimeout(HOLD_LIMIT_SECONDS)
+        try:
+            for _ in range(ENDLESS_LIMIT_BYTES // len(ENDLESS_BLOCK)):
+                if chunked:
+                    self.write_chunk(ENDLESS_BLOCK)
+                else:
+                    self.wfile.write(ENDLESS_BLOCK)
+        except OSError:
+            pass
+        self.close_connection = True
 
     def send_part(self, count):
         """Declares a body of 4096 bytes and sends only the first count."""
@@ -192,7 +236,8 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         self.close_connection = True
 
     def redirect(self, url):
-        self.send_body(b"moved", 302, [("Location", self.base() + "/body/3000")])
+        to = self.query(url, "to", self.base() + "/body/3000")
+        self.send_body(b"moved", 302, [("Location", to)])
 
     def redirect_loop(self, url):
         self.send_body(b"moved", 302, [("Location", "/loop?" + url.query)])
@@ -303,6 +348,8 @@ ROUTES = {
     "/body/3000": SiteHandler.body,
     "/nul": SiteHandler.nul_inside,
     "/chunked": SiteHandler.chunked,
+    "/headers-cut": SiteHandler.headers_cut,
+    "/endless": SiteHandler.endless,
     "/cut": SiteHandler.cut_short,
     "/reset": SiteHandler.reset_after,
     "/redirect": SiteHandler.redirect,
