@@ -31,6 +31,8 @@ ExitCode ExitCodeOf(ClipOutcome outcome) {
             return kSavedWithNotes;
         case ClipOutcome::noArticles:
             return kNoArticles;
+        case ClipOutcome::noAnswer:
+            return kNoAnswer;
     }
     return kSaved;
 }
@@ -40,11 +42,10 @@ ExitCode ExitCodeOf(ClipOutcome outcome) {
 ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipFileWriter& writer,
                         Console& console) {
     ConsoleClip clip(request.since, request.folder, console);
-    ConsoleClipWriter clipWriter(clip, writer);
     try {
         WalkLimits limits;
         limits.connections = request.connections;
-        const ClipOutcome outcome = RunClip(clip, fetcher, clipWriter, request.siteBase, limits);
+        const ClipOutcome outcome = RunClip(clip, fetcher, writer, request.siteBase, limits);
         console.Status(ConsoleText(clip.Status()));
         return ExitCodeOf(outcome);
     } catch (const FileFailure& failure) {
