@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/site_back_off.h"
@@ -180,6 +184,53 @@ TEST(SiteBackOffTest, RefusalsHalveTheWindowAndARowOfPlainAnswersWidensIt) {
         }
         EXPECT_EQ(backOff.Width(), expected.widthAfter);
     }
+}
+
+// Returns from a hold only when the test lets it.
+class HeldPause : public Pause {
+  public:
+    void For(std::chrono::milliseconds, AbandonSignal&) override {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_holding = true;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_released; });
+    }
+    void AwaitHold() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_holding; });
+    }
+    void Release() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_released = true;
+        m_changed.notify_all();
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_holding = false;
+    bool m_released = false;
+};
+
+TEST(SiteBackOffTest, ARefusalHoldsBackEveryOtherRequestUntilItsPausePassed) {
+    HeldPause pause;
+    AbandonSignal abandon;
+    SiteBackOff backOff(pause, abandon, 4);
+    ASSERT_TRUE(backOff.Enter(0));
+    std::thread refused([&backOff] { backOff.Refused(seconds(1)); });
+    pause.AwaitHold();
+    std::atomic<bool> started{false};
+    std::thread other([&] {
+        started = backOff.Enter(1);
+        backOff.Ended(true);
+    });
+
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_FALSE(started.load());
+    pause.Release();
+    other.join();
+    refused.join();
+    EXPECT_TRUE(started.load());
 }
 
 }  // namespace
