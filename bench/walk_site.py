@@ -58,7 +58,9 @@ def article_page(number):
     return news_page(ARTICLE_DATE, title, filler[:PAGE_BYTES - frame])
 
 
-def handler_for(articles, delay):
+def handler_for(articles, delay, endless=0):
+    """A site of articles, each answered after delay; the page of article
+    endless, when given, sends bytes for as long as the client takes them."""
     class Handler(http.server.BaseHTTPRequestHandler):
         protocol_version = "HTTP/1.1"
         disable_nagle_algorithm = True
@@ -72,6 +74,9 @@ def handler_for(articles, delay):
             if self.path == LIST_PATH:
                 base = "http://%s:%d" % self.server.server_address
                 body = b'<html><a href="%s/arti/%d.html">top</a></html>' % (base.encode(), articles)
+            elif match and int(match.group(1)) == endless:
+                self.send_endless()
+                return
             elif match and 1 <= int(match.group(1)) <= articles:
                 body = article_page(int(match.group(1)))
             else:
@@ -81,6 +86,17 @@ def handler_for(articles, delay):
             # headers' packet to be acknowledged must not cost the walk.
             self.wfile.write(b"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
                              b"Content-Length: %d\r\n\r\n" % len(body) + body)
+
+        def send_endless(self):
+            self.close_connection = True
+            self.wfile.write(b"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
+                             b"Connection: close\r\n\r\n")
+            piece = test_server.pattern(1 << 16)
+            try:
+                while True:
+                    self.wfile.write(piece)
+            except OSError:
+                pass
 
     return Handler
 
@@ -196,45 +212,6 @@ def limiter_case(args, work):
     return figures
 
 
-def endless_handler():
-    """A site of ENDLESS_ARTICLES articles whose article ENDLESS_ARTICLE sends
-    bytes for as long as the client takes them."""
-    class Handler(http.server.BaseHTTPRequestHandler):
-        protocol_version = "HTTP/1.1"
-
-        def log_message(self, *args):
-            pass
-
-        def do_GET(self):
-            match = re.fullmatch(r"/arti/(\d+)\.html", self.path)
-            if self.path == LIST_PATH:
-                base = "http://%s:%d" % self.server.server_address
-                body = b'<a href="%s/arti/%d.html">top</a>' % (base.encode(), ENDLESS_ARTICLES)
-            elif match and int(match.group(1)) == ENDLESS_ARTICLE:
-                self.send_endless()
-                return
-            elif match and 1 <= int(match.group(1)) <= ENDLESS_ARTICLES:
-                body = article_page(int(match.group(1)))
-            else:
-                self.send_error(404)
-                return
-            self.wfile.write(b"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
-                             b"Content-Length: %d\r\n\r\n" % len(body) + body)
-
-        def send_endless(self):
-            self.close_connection = True
-            self.wfile.write(b"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
-                             b"Connection: close\r\n\r\n")
-            piece = test_server.pattern(1 << 16)
-            try:
-                while True:
-                    self.wfile.write(piece)
-            except OSError:
-                pass
-
-    return Handler
-
-
 def limit_address_space():
     resource.setrlimit(resource.RLIMIT_AS, (ENDLESS_ADDRESS_SPACE, ENDLESS_ADDRESS_SPACE))
 
@@ -242,7 +219,7 @@ def limit_address_space():
 def endless_case(args, work):
     """The native wendrel-clip against a site with one page that never ends:
     its status, the articles saved and its peak resident memory."""
-    server = Server(("127.0.0.1", 0), endless_handler())
+    server = Server(("127.0.0.1", 0), handler_for(ENDLESS_ARTICLES, 0, ENDLESS_ARTICLE))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     base = "http://127.0.0.1:%d" % server.server_address[1]
     try:

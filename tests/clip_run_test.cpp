@@ -343,12 +343,14 @@ struct EarlierClipCase {
 constexpr char kIncompletePath[] = "C:\\Clips\\2008-07-16 (incomplete).html";
 const PageText kEarlier = "earlier clip";
 const PageText kUnreadStop = "stopped: the site did not answer 5 times in a row";
+// An article whose page could not be read, as the clip holds it.
+PageText UnreadArticle(int number) {
+    return "<b><br><hr><br>" + FakeSite::ArticleAddress(number) + "<br></b>";
+}
+
 const PageText kCutWalk = CleanedArticle(9, "T", "B") + CleanedArticle(8, "T", "B") +
-                          "<b><br><hr><br>" + FakeSite::ArticleAddress(7) + "<br></b>" +
-                          "<b><br><hr><br>" + FakeSite::ArticleAddress(6) + "<br></b>" +
-                          "<b><br><hr><br>" + FakeSite::ArticleAddress(5) + "<br></b>" +
-                          "<b><br><hr><br>" + FakeSite::ArticleAddress(4) + "<br></b>" +
-                          "<b><br><hr><br>" + FakeSite::ArticleAddress(3) + "<br></b>";
+                          UnreadArticle(7) + UnreadArticle(6) + UnreadArticle(5) +
+                          UnreadArticle(4) + UnreadArticle(3);
 
 class EarlierClipTest : public ::testing::TestWithParam<EarlierClipCase> {};
 
@@ -419,8 +421,7 @@ INSTANTIATE_TEST_SUITE_P(
                         std::string("Saved to ") + kClipPath + " (1 page could not be read)",
                         {{kClipPath, CleanedArticle(9, "T", "B") + CleanedArticle(8, "T", "B") +
                                          CleanedArticle(7, "T", "B") + CleanedArticle(6, "T", "B") +
-                                         CleanedArticle(5, "T", "B") + "<b><br><hr><br>" +
-                                         FakeSite::ArticleAddress(4) + "<br></b>" +
+                                         CleanedArticle(5, "T", "B") + UnreadArticle(4) +
                                          CleanedArticle(3, "T", "B") + CleanedArticle(2, "T", "B") +
                                          CleanedArticle(1, "T", "B")}},
                         ClipOutcome::savedWithNotes},
