@@ -243,7 +243,7 @@ FetchedPage ListPage(ClipDialog& dialog, FetchWindow& window, const PageText& si
 // the date, which may well be whole: it goes beside it.
 PageText TargetPath(ClipFileWriter& writer, const PageText& folder, const PageText& since,
                     const Walk& walk) {
-    const PageText path = folder + since + kClipSuffix;
+    PageText path = folder + since + kClipSuffix;
     if (walk.siteStoppedAnswering && writer.Exists(path)) {
         return folder + since + kIncompleteSuffix + kClipSuffix;
     }
