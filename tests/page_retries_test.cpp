@@ -160,11 +160,9 @@ TEST(SiteBackOffTest, RefusalsHalveTheWindowAndARowOfPlainAnswersWidensIt) {
     const WidthCase cases[] = {
         {8, "r", 4},
         {8, "rrr", 1},
-        {8, "rrrrr", 1},
         {5, "r", 2},
         {4, "r" + eight, 3},
         {4, "rr" + eight + eight, 3},
-        {4, eight + eight, 4},
         {4, "rr" + sevenAndFailure + eight, 2},
         {4, "rr" + eight + "r", 1},
         {1, "r" + eight, 1},
