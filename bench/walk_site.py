@@ -2,14 +2,21 @@
 """The walk benchmark: a local news site that answers each page after a fixed
 delay, and whole walks over it timed against curl on the same addresses.
 
-    walk_site.py --run WINE_RUN PREFIX WALK_BENCH_EXE --out JSON
-                 [--clip WENDREL_CLIP] [--articles N] [--delay-ms MS] [--curl CURL]
+    walk_site.py [--run WINE_RUN PREFIX WALK_BENCH_EXE] [--clip WENDREL_CLIP]
+                 --out JSON [--only CASE...] [--articles N] [--delay-ms MS] [--curl CURL]
 
-Times the real fetcher under Wine with 1 and with 4 connections, with --clip
-also the native wendrel-clip (libcurl) with 1 and 4, curl fetching the same
-addresses one after another in one process, and curl with
-"-Z --parallel-max 4"; writes the figures to JSON and prints them with the
-targets, each "met" or "MISSED".
+The cases (all unless --only names some):
+  walk     the real fetcher under Wine (--run) with 1 and with 4 connections,
+           with --clip also the native wendrel-clip (libcurl) with 1 and 4,
+           curl fetching the same addresses one after another in one process,
+           and curl with "-Z --parallel-max 4";
+  limiter  the same programs with 1 and 4 connections against the test site
+           that limits each client (tests/test_server.py, /limited/): time,
+           429 answers drawn and pages read;
+  endless  the native wendrel-clip (--clip) against a site where one article's
+           page never ends: the other articles saved, and the run's peak memory.
+Writes the figures to JSON and prints them with the targets, each "met" or
+"MISSED".
 """
 
 import argparse
@@ -18,6 +25,7 @@ import json
 import os
 import pathlib
 import re
+import resource
 import shutil
 import socketserver
 import subprocess
@@ -27,11 +35,19 @@ import threading
 import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tests"))
+import test_server  # noqa: E402
 from test_server import news_page  # noqa: E402
 
 PAGE_BYTES = 4500
 ARTICLE_DATE = "2008-07-20"
 LIST_PATH = "/kisa/list/total/home01.html"
+SINCE = "2008-07-16"
+ENDLESS_ARTICLES = 10
+ENDLESS_ARTICLE = 5
+MEMORY_TARGET_MIB = 200
+# A run without a bound on its pages would take the machine's memory with it:
+# the endless case stops it here, an out-of-memory exit.
+ENDLESS_ADDRESS_SPACE = 2 << 30
 
 
 def article_page(number):
@@ -42,7 +58,9 @@ def article_page(number):
     return news_page(ARTICLE_DATE, title, filler[:PAGE_BYTES - frame])
 
 
-def handler_for(articles, delay):
+def handler_for(articles, delay, endless=0):
+    """A site of articles, each answered after delay; the page of article
+    endless, when given, sends bytes for as long as the client takes them."""
     class Handler(http.server.BaseHTTPRequestHandler):
         protocol_version = "HTTP/1.1"
         disable_nagle_algorithm = True
@@ -56,6 +74,9 @@ def handler_for(articles, delay):
             if self.path == LIST_PATH:
                 base = "http://%s:%d" % self.server.server_address
                 body = b'<html><a href="%s/arti/%d.html">top</a></html>' % (base.encode(), articles)
+            elif match and int(match.group(1)) == endless:
+                self.send_endless()
+                return
             elif match and 1 <= int(match.group(1)) <= articles:
                 body = article_page(int(match.group(1)))
             else:
@@ -65,6 +86,17 @@ def handler_for(articles, delay):
             # headers' packet to be acknowledged must not cost the walk.
             self.wfile.write(b"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
                              b"Content-Length: %d\r\n\r\n" % len(body) + body)
+
+        def send_endless(self):
+            self.close_connection = True
+            self.wfile.write(b"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
+                             b"Connection: close\r\n\r\n")
+            piece = test_server.pattern(1 << 16)
+            try:
+                while True:
+                    self.wfile.write(piece)
+            except OSError:
+                pass
 
     return Handler
 
@@ -104,6 +136,123 @@ def clip_walk(program, base, folder, connections):
     return seconds
 
 
+def unread_pages(status):
+    found = re.search(r"(\d+) pages? could not be read", status)
+    return int(found.group(1)) if found else 0
+
+
+def limited_walk(run, program, base, folder, connections):
+    """One run against the limiting site through walk_bench.exe (run) or the
+    native wendrel-clip (program): seconds, 429 answers drawn, pages read and
+    the clip's bytes."""
+    # The limiter forgets a client one second after its last request.
+    time.sleep(1.5)
+    refusals = test_server.LIMITER.refusals
+    clip = folder / (SINCE + ".html")
+    if clip.exists():
+        clip.unlink()
+    output = folder / "limited.txt"
+    with open(output, "w") as out:
+        if run:
+            wine_run, prefix, exe = run
+            subprocess.run([wine_run, prefix, exe, base, windows_path(folder), str(connections)],
+                           stdout=out)
+            text = output.read_text()
+            seconds = float(re.search(r"seconds: ([0-9.]+)", text).group(1))
+            status = re.search(r"status: (.*)", text).group(1)
+        else:
+            started = time.monotonic()
+            subprocess.run([program, "--since", SINCE, "--site", base, "--folder", str(folder),
+                            "--connections", str(connections), "--quiet"], stdout=out)
+            seconds = time.monotonic() - started
+            status = output.read_text().strip()
+    drawn = test_server.LIMITER.refusals - refusals
+    read = test_server.LIMITED_ARTICLES - unread_pages(status)
+    print("  %d connection(s): %.2f s, %d answers 429, %d of %d pages read | %s"
+          % (connections, seconds, drawn, read, test_server.LIMITED_ARTICLES, status))
+    return {"seconds": seconds, "answers_429": drawn, "pages_read": read,
+            "clip": clip.read_bytes() if clip.exists() else None}
+
+
+def limiter_case(args, work):
+    """Both fetchers with 1 and 4 connections against the limiting site."""
+    server = test_server.SiteServer()
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    base = "http://127.0.0.1:%d%s" % (server.server_address[1],
+                                      test_server.LIMITED_PREFIX.rstrip("/"))
+    fetchers = []
+    if args.run:
+        fetchers.append(("wininet", "WinInet under Wine", args.run, None))
+    if args.clip:
+        fetchers.append(("clip", "native wendrel-clip", None, args.clip))
+    figures = {}
+    try:
+        for name, title, run, program in fetchers:
+            print("Limiting site (429 with Retry-After: 1 past 2 requests a second), %s:"
+                  % title)
+            figures[name] = {str(connections): limited_walk(run, program, base, work, connections)
+                             for connections in (1, 4)}
+    finally:
+        server.shutdown()
+    for name, title, _, _ in fetchers:
+        one, four = figures[name]["1"], figures[name]["4"]
+        print("Targets, limiting site, %s:" % title)
+        target("4 connections read every page", "%d of %d" % (
+            four["pages_read"], test_server.LIMITED_ARTICLES),
+            four["pages_read"] == test_server.LIMITED_ARTICLES)
+        target("4 connections write the clip of 1", "equal" if four["clip"] == one["clip"]
+               else "different", four["clip"] is not None and four["clip"] == one["clip"])
+        target("4 connections within 1.25 times the time of 1", "%.2f times" % (
+            four["seconds"] / one["seconds"]), four["seconds"] <= 1.25 * one["seconds"])
+        target("4 connections draw at most twice the 429 answers of 1", "%d and %d" % (
+            four["answers_429"], one["answers_429"]),
+            four["answers_429"] <= 2 * one["answers_429"])
+        for run in (one, four):
+            run.pop("clip")
+    return figures
+
+
+def limit_address_space():
+    resource.setrlimit(resource.RLIMIT_AS, (ENDLESS_ADDRESS_SPACE, ENDLESS_ADDRESS_SPACE))
+
+
+def endless_case(args, work):
+    """The native wendrel-clip against a site with one page that never ends:
+    its status, the articles saved and its peak resident memory."""
+    server = Server(("127.0.0.1", 0), handler_for(ENDLESS_ARTICLES, 0, ENDLESS_ARTICLE))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    base = "http://127.0.0.1:%d" % server.server_address[1]
+    try:
+        started = time.monotonic()
+        with open(work / "endless.txt", "w") as out:
+            process = subprocess.Popen(
+                [args.clip, "--since", SINCE, "--site", base, "--folder", str(work), "--quiet"],
+                stdout=out, stderr=subprocess.STDOUT, preexec_fn=limit_address_space)
+            _, status, usage = os.wait4(process.pid, 0)
+            process.returncode = os.waitstatus_to_exitcode(status)
+        seconds = time.monotonic() - started
+    finally:
+        server.shutdown()
+    clip = work / (SINCE + ".html")
+    saved = clip.read_bytes().count(test_server.TITLE_MARKER) if clip.exists() else 0
+    figures = {"seconds": seconds, "exit_status": os.waitstatus_to_exitcode(status),
+               "articles_saved": saved, "peak_mib": usage.ru_maxrss / 1024,
+               "status": (work / "endless.txt").read_text().strip()}
+    print("Endless page (article %d of %d), native wendrel-clip: %.1f s, exit %d, peak %.1f MiB"
+          " | %s" % (ENDLESS_ARTICLE, ENDLESS_ARTICLES, seconds, figures["exit_status"],
+                     figures["peak_mib"], figures["status"]))
+    print("Targets, endless page, native wendrel-clip:")
+    target("the other articles saved", "%d of %d" % (saved, ENDLESS_ARTICLES - 1),
+           saved == ENDLESS_ARTICLES - 1)
+    target("peak memory at most %d MiB" % MEMORY_TARGET_MIB, "%.1f MiB" % figures["peak_mib"],
+           figures["peak_mib"] <= MEMORY_TARGET_MIB)
+    return figures
+
+
+def target(text, value, holds):
+    print("  %-6s %s: %s" % ("met" if holds else "MISSED", text, value))
+
+
 def add_ratios(figures, run, key_prefix):
     """The targets' ratios of one fetcher's walks (run_1, run_4) to curl's."""
     figures[key_prefix + "ratio_1_to_curl_sequential"] = (figures[run + "_1"] /
@@ -114,9 +263,6 @@ def add_ratios(figures, run, key_prefix):
 
 
 def print_targets(figures, name, key_prefix):
-    def target(text, value, holds):
-        print("  %-6s %s: %s" % ("met" if holds else "MISSED", text, value))
-
     print("Targets, %s:" % name)
     target("1 connection within 1.1 times sequential curl",
            "%.2f times" % figures[key_prefix + "ratio_1_to_curl_sequential"],
@@ -129,17 +275,8 @@ def print_targets(figures, name, key_prefix):
            figures[key_prefix + "speed_up_4_over_1"] >= 3)
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--run", nargs=3, metavar=("WINE_RUN", "PREFIX", "EXE"), required=True)
-    parser.add_argument("--out", required=True)
-    parser.add_argument("--articles", type=int, default=1600)
-    parser.add_argument("--delay-ms", type=int, default=30)
-    parser.add_argument("--curl", default="curl")
-    parser.add_argument("--clip")
-    args = parser.parse_args()
-
-    work = pathlib.Path(tempfile.mkdtemp(prefix="wendrel-walk-"))
+def walk_case(args, work):
+    """Whole walks over the delayed site, beside curl."""
     server = Server(("127.0.0.1", 0), handler_for(args.articles, args.delay_ms / 1000))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     try:
@@ -165,16 +302,12 @@ def main():
                 figures["clip_%d" % connections] = clip_walk(args.clip, base, work, connections)
     finally:
         server.shutdown()
-        shutil.rmtree(work, ignore_errors=True)
 
     runs = [("wininet", "WinInet under Wine", "")]
     if args.clip:
         runs.append(("clip", "native wendrel-clip", "clip_"))
     for run, _, key_prefix in runs:
         add_ratios(figures, run, key_prefix)
-    os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
-    with open(args.out, "w") as out:
-        json.dump(figures, out, indent=2)
 
     print()
     print("| run | seconds |")
@@ -188,6 +321,40 @@ def main():
     for run, title, key_prefix in runs:
         print()
         print_targets(figures, title, key_prefix)
+    return figures
+
+
+CASES = {"walk": walk_case, "limiter": limiter_case, "endless": endless_case}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--run", nargs=3, metavar=("WINE_RUN", "PREFIX", "EXE"))
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--only", nargs="+", choices=sorted(CASES), default=list(CASES))
+    parser.add_argument("--articles", type=int, default=1600)
+    parser.add_argument("--delay-ms", type=int, default=30)
+    parser.add_argument("--curl", default="curl")
+    parser.add_argument("--clip")
+    args = parser.parse_args()
+    if "walk" in args.only and not args.run:
+        parser.error("the walk case needs --run")
+    if "endless" in args.only and not args.clip:
+        parser.error("the endless case needs --clip")
+
+    work = pathlib.Path(tempfile.mkdtemp(prefix="wendrel-walk-"))
+    figures = {}
+    try:
+        for case in args.only:
+            figures.update(CASES[case](args, work) if case == "walk"
+                           else {case: CASES[case](args, work)})
+            print()
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+    os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
+    with open(args.out, "w") as out:
+        json.dump(figures, out, indent=2)
     return 0
 
 

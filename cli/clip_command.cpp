@@ -33,6 +33,8 @@ ExitCode ExitCodeOf(ClipOutcome outcome) {
             return kSavedWithNotes;
         case ClipOutcome::noArticles:
             return kNoArticles;
+        case ClipOutcome::noAnswer:
+            return kNoAnswer;
     }
     return kSaved;
 }
@@ -42,7 +44,6 @@ ExitCode ExitCodeOf(ClipOutcome outcome) {
 ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipFileWriter& writer,
                         Console& console) {
     ConsoleClip clip(request.since, request.folder, console);
-    ConsoleClipWriter clipWriter(clip, writer);
     try {
         if (request.siteWait.count() > 0) {
             WaitForAnswer(fetcher, ListPageAddress(request.siteBase), request.siteWait,
@@ -50,7 +51,7 @@ ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipFi
         }
         WalkLimits limits;
         limits.connections = request.connections;
-        const ClipOutcome outcome = RunClip(clip, fetcher, clipWriter, request.siteBase, limits);
+        const ClipOutcome outcome = RunClip(clip, fetcher, writer, request.siteBase, limits);
         console.Status(ConsoleText(clip.Status()));
         return ExitCodeOf(outcome);
     } catch (const FileFailure& failure) {

@@ -18,6 +18,7 @@ enum ExitCode {
     kSavedWithNotes = 3,
     kFileFailure = 4,
     kMemoryFailure = 5,
+    kNoAnswer = 6,
     // What a shell reports for a program that Ctrl+C ended.
     kInterrupted = 130,
 };

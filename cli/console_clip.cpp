@@ -54,7 +54,7 @@ ConsoleClip::ConsoleClip(const CalendarDate& since, PageText folder, Console& co
 
 // The run sets its status before each step: the place to stop it.
 void ConsoleClip::SetStatusText(const PageText& text) {
-    if (!m_writing) {
+    if (m_stage == ClipStage::reading) {
         StopIfInterrupted();
     }
     m_status = text;
@@ -66,9 +66,12 @@ void ConsoleClip::KeepPainting() {
     StopIfInterrupted();
 }
 
-void ConsoleClip::BeginWriting() {
-    StopIfInterrupted();
-    m_writing = true;
+// Writing is the last moment a stop leaves no file behind.
+void ConsoleClip::EnterStage(ClipStage stage) {
+    if (stage == ClipStage::writing) {
+        StopIfInterrupted();
+    }
+    m_stage = stage;
 }
 
 void ConsoleClip::ArticleRead(const WalkProgress& progress) {

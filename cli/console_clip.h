@@ -1,13 +1,11 @@
 // The clip run's window when it runs from a console: the since date and the
 // folder come from the command line, progress goes to the console, and
-// Ctrl+C ends the run at its next step, before anything is written.
+// Ctrl+C ends the run at its next step while it reads; once it writes, the
+// clip is written whole and the run ends as it would have.
 #pragma once
-
-#include <string_view>
 
 #include "cli/console.h"
 #include "engine/clip_dialog.h"
-#include "engine/clip_file.h"
 
 namespace wendrel::cli {
 
@@ -22,37 +20,17 @@ class ConsoleClip final : public ClipDialog {
     void RemoveWaitCursor() override {}
     void KeepPainting() override;
     void ArticleRead(const WalkProgress& progress) override;
+    void EnterStage(ClipStage stage) override;
 
     // The last status text, as the dialog would show it.
     const PageText& Status() const { return m_status; }
-
-    // The last moment Ctrl+C stops the run: from here on the clip is written
-    // whole and the run ends as it would have.
-    void BeginWriting();
 
   private:
     CalendarDate m_since;
     PageText m_folder;
     Console& m_console;
     PageText m_status;
-    bool m_writing = false;
-};
-
-// Hands the clip to writer unless Ctrl+C came first.
-class ConsoleClipWriter final : public ClipFileWriter {
-  public:
-    ConsoleClipWriter(ConsoleClip& clip, ClipFileWriter& writer) : m_clip(clip), m_writer(writer) {}
-
-    char PathSeparator() const override { return m_writer.PathSeparator(); }
-    bool IsFolder(const PageText& folder) override { return m_writer.IsFolder(folder); }
-    void Write(const PageText& path, std::string_view bytes) override {
-        m_clip.BeginWriting();
-        m_writer.Write(path, bytes);
-    }
-
-  private:
-    ConsoleClip& m_clip;
-    ClipFileWriter& m_writer;
+    ClipStage m_stage = ClipStage::reading;
 };
 
 // "12 read, 0 unread: http://site/arti/123.html 2008-07-16", kept to fewer

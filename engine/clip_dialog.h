@@ -19,6 +19,14 @@ struct WalkProgress {
     int pagesUnread;   // pages so far that could not be read
 };
 
+// What a run is doing, for a window that treats the stages differently: a
+// run may be stopped while it reads, and once it writes it writes the clip
+// whole.
+enum class ClipStage {
+    reading,  // from the start: the folder is tried and the pages are fetched
+    writing,  // the clip goes to disk; the run ends once it is there
+};
+
 class ClipDialog {
   public:
     virtual ~ClipDialog() = default;
@@ -34,6 +42,8 @@ class ClipDialog {
     // After each article page has been judged. A window that shows only its
     // status text needs nothing more.
     virtual void ArticleRead(const WalkProgress& progress) { static_cast<void>(progress); }
+    // When the run enters a stage, reading first.
+    virtual void EnterStage(ClipStage stage) { static_cast<void>(stage); }
 };
 
 }  // namespace wendrel

@@ -21,6 +21,14 @@ class ClipFileWriter {
     // Whether folder, written with PathSeparator(), names an existing folder.
     virtual bool IsFolder(const PageText& folder) = 0;
 
+    // Whether anything by the name of path exists.
+    virtual bool Exists(const PageText& path) = 0;
+
+    // Creates and removes the temporary file that Write would make for path,
+    // so that a folder which cannot be written fails before a run fetches
+    // anything. Throws the FileFailure naming path that Write would throw.
+    virtual void TryFolder(const PageText& path) = 0;
+
     // Puts bytes at path (PathSeparator() between its parts) as a whole: an
     // earlier file there is replaced only once every byte is on disk, and stays
     // as it was when anything fails. Throws FileFailure naming path.
@@ -32,6 +40,8 @@ class SystemClipFileWriter final : public ClipFileWriter {
   public:
     char PathSeparator() const override;
     bool IsFolder(const PageText& folder) override;
+    bool Exists(const PageText& path) override;
+    void TryFolder(const PageText& path) override;
     void Write(const PageText& path, std::string_view bytes) override;
 };
 

@@ -121,6 +121,15 @@ bool SystemClipFileWriter::IsFolder(const PageText& folder) {
     return stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+bool SystemClipFileWriter::Exists(const PageText& path) {
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0;
+}
+
+void SystemClipFileWriter::TryFolder(const PageText& path) {
+    const TemporaryFile temporary(path);
+}
+
 void SystemClipFileWriter::Write(const PageText& path, std::string_view bytes) {
     TemporaryFile temporary(path);
     temporary.WriteAll(bytes);

@@ -211,6 +211,14 @@ bool SystemClipFileWriter::IsFolder(const PageText& folder) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool SystemClipFileWriter::Exists(const PageText& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void SystemClipFileWriter::TryFolder(const PageText& path) {
+    const TemporaryFile temporary(path);
+}
+
 void SystemClipFileWriter::Write(const PageText& path, std::string_view bytes) {
     if (Length(path) >= kMaxPathBytes) {
         throw FileFailure(FileCause::badPath, path);

@@ -31,11 +31,14 @@ constexpr char kArticleFooter[] = "<br></b>";
 constexpr char kReadingStatus[] = "Reading...";
 constexpr char kSavedStatus[] = "Saved to ";
 constexpr char kNoArticlesStatus[] = "No articles found at ";
+constexpr char kNoAnswerStatus[] = "No answer from ";
+constexpr char kNothingSavedStatus[] = "Nothing saved";
 constexpr char kNotesOpen[] = " (";
 constexpr char kNotesJoin[] = "; ";
 constexpr char kNotesClose[] = ")";
 
 constexpr char kClipSuffix[] = ".html";
+constexpr char kIncompleteSuffix[] = " (incomplete)";
 
 class WaitCursor {
   public:
@@ -136,6 +139,8 @@ struct Walk {
     PageText collected;
     PageText stopNote;  // why the walk gave up before the since date, if it did
     int unreadPages = 0;
+    int pagesRead = 0;
+    bool siteStoppedAnswering = false;
 };
 
 // "Saved to" stands alone when the walk has nothing to add; otherwise one
@@ -209,8 +214,10 @@ Walk WalkArticles(ClipDialog& dialog, FetchWindow& window, const PageText& siteB
         }
         CollectArticle(walk.collected, address, ArticleContent(fetched.page), limits.maxClipBytes);
         walk.unreadPages += fetched.unread ? 1 : 0;
+        walk.pagesRead += fetched.unread ? 0 : 1;
         if (unread.Extend(fetched.unread)) {
             walk.stopNote = UnreadStopNote();
+            walk.siteStoppedAnswering = true;
             break;
         }
         if (undated.Extend(date.empty())) {
@@ -228,9 +235,21 @@ FetchedPage ListPage(ClipDialog& dialog, FetchWindow& window, const PageText& si
     return window.TakeOldest([&dialog] { dialog.KeepPainting(); });
 }
 
+// A walk that the site cut short never takes the place of an earlier clip of
+// the date, which may well be whole: it goes beside it.
+PageText TargetPath(ClipFileWriter& writer, const PageText& folder, const PageText& since,
+                    const Walk& walk) {
+    PageText path = folder + since + kClipSuffix;
+    if (walk.siteStoppedAnswering && writer.Exists(path)) {
+        return folder + since + kIncompleteSuffix + kClipSuffix;
+    }
+    return path;
+}
+
 ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                  const PageText& siteBase, const WalkLimits& limits, Pause& pause) {
     WaitCursor waitCursor(dialog);
+    dialog.EnterStage(ClipStage::reading);
     dialog.SetStatusText(kReadingStatus);
     const PageText since = FormatSinceDate(dialog.SinceDate());
 
@@ -241,6 +260,7 @@ ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& write
     if (Length(path) >= kMaxPathBytes || !writer.IsFolder(folder)) {
         throw FileFailure(FileCause::badPath, path);
     }
+    writer.TryFolder(path);
 
     WalkLimits walkLimits = limits;
     walkLimits.connections = std::clamp(limits.connections, 1, kMaxConnections);
@@ -248,18 +268,30 @@ ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& write
     Walk walk;
     {
         FetchWindow window(fetcher, pause, walkLimits.connections);
-        const int newest = NewestArticleNumber(ListPage(dialog, window, siteBase).page, siteBase);
+        const FetchedPage listPage = ListPage(dialog, window, siteBase);
+        // An earlier clip of this date is worth more than an empty one.
+        if (listPage.unread) {
+            dialog.SetStatusText(kNoAnswerStatus + ListPageAddress(siteBase));
+            return ClipOutcome::noAnswer;
+        }
+        const int newest = NewestArticleNumber(listPage.page, siteBase);
         if (newest < 1) {
-            // An earlier clip of this date is worth more than an empty one.
             dialog.SetStatusText(kNoArticlesStatus + ListPageAddress(siteBase));
             return ClipOutcome::noArticles;
         }
         walk = WalkArticles(dialog, window, siteBase, newest, since, walkLimits);
     }
+    if (walk.siteStoppedAnswering && walk.pagesRead == 0) {
+        dialog.SetStatusText(PageText(kNothingSavedStatus) + kNotesOpen + walk.stopNote +
+                             kNotesClose);
+        return ClipOutcome::noAnswer;
+    }
     CleanUpClip(walk.collected);
-    writer.Write(path, walk.collected);
+    const PageText target = TargetPath(writer, folder, since, walk);
+    dialog.EnterStage(ClipStage::writing);
+    writer.Write(target, walk.collected);
     const PageText notes = WalkNotes(walk);
-    dialog.SetStatusText(kSavedStatus + path + notes);
+    dialog.SetStatusText(kSavedStatus + target + notes);
     return notes.empty() ? ClipOutcome::saved : ClipOutcome::savedWithNotes;
 }
 

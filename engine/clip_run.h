@@ -39,19 +39,27 @@ enum class ClipOutcome {
     saved,
     savedWithNotes,  // the status says why the clip may be short
     noArticles,      // the list page named no article; nothing was written
+    // The list page, or every article page before the walk gave up, got no
+    // answer; nothing was written.
+    noAnswer,
 };
 
 // Collects every article registered on or after the dialog's since date, newest
 // first, from the site at siteBase, cleans the markup and writes it to
 // <folder><separator><yyyy-mm-dd>.html with the writer's separator, reporting
-// progress in the dialog's status text.
+// progress in the dialog's status text. A walk that gave up because the site
+// stopped answering goes to "<yyyy-mm-dd> (incomplete).html" when the clip
+// file exists already, and nowhere when it read no article page at all.
 // Throws FileFailure, MemoryFailure or InvalidArgumentFailure; the wait cursor
-// is removed on every path. A walk that would gather more than
+// is removed on every path. A folder the writer cannot create its file in
+// fails before the first request. A walk that would gather more than
 // limits.maxClipBytes is a MemoryFailure, and nothing is written.
 // Up to limits.connections article pages are fetched at once, on threads of
 // the run's own, and read strictly newest first, so the clip and where the
 // walk stops are those of fetching one page at a time; pages fetched past the
-// stop are abandoned. Transient failures are tried again after pause.
+// stop are abandoned. Transient failures are tried again after pause; a site
+// that refuses (429, 503) holds back every request of the run, and the window
+// narrows for a while.
 ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits = {});
 ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,

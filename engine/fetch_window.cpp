@@ -5,7 +5,7 @@
 namespace wendrel {
 
 FetchWindow::FetchWindow(PageFetcher& fetcher, Pause& pause, int connections)
-    : m_fetcher(fetcher), m_pause(pause) {
+    : m_fetcher(fetcher), m_pause(pause), m_backOff(pause, m_abandon, connections) {
     m_threads.reserve(static_cast<std::size_t>(connections));
     try {
         for (int i = 0; i < connections; ++i) {
@@ -78,17 +78,18 @@ void FetchWindow::Serve() {
         auto [sequence, address] = std::move(m_queue.front());
         m_queue.pop_front();
         lock.unlock();
-        Outcome outcome = Fetch(address);
+        Outcome outcome = Fetch(address, sequence);
         lock.lock();
         m_done.emplace(sequence, std::move(outcome));
         m_fetched.notify_all();
     }
 }
 
-FetchWindow::Outcome FetchWindow::Fetch(const PageText& address) {
+FetchWindow::Outcome FetchWindow::Fetch(const PageText& address, long long sequence) {
     Outcome outcome;
     try {
-        outcome.fetched = FetchWithRetries(m_fetcher, m_pause, address, m_abandon);
+        outcome.fetched =
+            FetchWithRetries(m_fetcher, m_pause, address, m_abandon, m_backOff, sequence);
     } catch (...) {
         outcome.failure = std::current_exception();
     }

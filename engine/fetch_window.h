@@ -16,6 +16,7 @@
 #include "engine/abandon_signal.h"
 #include "engine/page_fetcher.h"
 #include "engine/page_retries.h"
+#include "engine/site_back_off.h"
 #include "engine/text.h"
 
 namespace wendrel {
@@ -26,7 +27,8 @@ class FetchWindow {
     static constexpr std::chrono::milliseconds kWaitSlice{50};
 
     // connections threads fetch through fetcher, pausing between attempts
-    // with pause.
+    // with pause; one back-off holds them all, and the back-off's width says
+    // how many of them may have a request in flight.
     FetchWindow(PageFetcher& fetcher, Pause& pause, int connections);
     // Abandons every fetch still in flight and waits for the threads, which
     // return at once: nothing of the window outlives it.
@@ -52,11 +54,12 @@ class FetchWindow {
 
     void Close();
     void Serve();
-    Outcome Fetch(const PageText& address);
+    Outcome Fetch(const PageText& address, long long sequence);
 
     PageFetcher& m_fetcher;
     Pause& m_pause;
     AbandonSignal m_abandon;
+    SiteBackOff m_backOff;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_asked;

@@ -113,10 +113,13 @@ TEST_F(ClipCommandTest, QuietLeavesTheStatusAlone) {
               "Saved to C:\\Clips\\2008-07-16.html (stopped: 50 pages in a row had no date)\n");
 }
 
-TEST_F(ClipCommandTest, NoArticlesLeavesTheDiskAlone) {
+TEST_F(ClipCommandTest, NoArticlesOrNoAnswerLeavesTheDiskAlone) {
     EXPECT_EQ(Run(site), kNoArticles);
+    site.answers[FakeSite::ListAddress()] = {{FetchEnd::noAnswer, 0, "", 0}};
+    EXPECT_EQ(Run(site), kNoAnswer);
 
-    EXPECT_EQ(out.Text(), "No articles found at " + FakeSite::ListAddress() + "\n");
+    EXPECT_EQ(out.Text(), "No articles found at " + FakeSite::ListAddress() + "\nNo answer from " +
+                              FakeSite::ListAddress() + "\n");
     EXPECT_TRUE(disk.files.empty());
 }
 

@@ -62,11 +62,20 @@ TEST_F(PosixClipFileTest, WritesAnEmptyClip) {
     EXPECT_EQ(fs::file_size(File("2008-07-16.html")), 0u);
 }
 
-TEST_F(PosixClipFileTest, KnowsFolders) {
+TEST_F(PosixClipFileTest, KnowsFoldersAndFiles) {
     Put(File("plain"), "x");
     EXPECT_TRUE(writer.IsFolder(folder.string() + "/"));
     EXPECT_FALSE(writer.IsFolder(ClipPath("plain")));
     EXPECT_FALSE(writer.IsFolder(ClipPath("missing/")));
+    EXPECT_TRUE(writer.Exists(ClipPath("plain")));
+    EXPECT_FALSE(writer.Exists(ClipPath("missing")));
+}
+
+TEST_F(PosixClipFileTest, TryingTheFolderLeavesNothingBehind) {
+    writer.TryFolder(ClipPath("2008-07-16.html"));
+    EXPECT_EQ(EntriesInFolder(), 0);
+
+    EXPECT_THROW(writer.TryFolder(ClipPath("missing/2008-07-16.html")), FileFailure);
 }
 
 TEST_F(PosixClipFileTest, BackslashIsPartOfAName) {

@@ -89,11 +89,20 @@ TEST_F(WindowsClipFileTest, WritesAnEmptyClip) {
     EXPECT_EQ(fs::file_size(folder / kClipName), 0u);
 }
 
-TEST_F(WindowsClipFileTest, KnowsFolders) {
+TEST_F(WindowsClipFileTest, KnowsFoldersAndFiles) {
     Put(folder / "plain", "x");
     EXPECT_TRUE(writer.IsFolder(folder.string() + "\\"));
     EXPECT_FALSE(writer.IsFolder((folder / "plain").string()));
     EXPECT_FALSE(writer.IsFolder((folder / "missing").string() + "\\"));
+    EXPECT_TRUE(writer.Exists((folder / "plain").string()));
+    EXPECT_FALSE(writer.Exists((folder / "missing").string()));
+}
+
+TEST_F(WindowsClipFileTest, TryingTheFolderLeavesNothingBehind) {
+    writer.TryFolder(ClipPath());
+    EXPECT_EQ(EntriesIn(folder), 0);
+
+    EXPECT_THROW(writer.TryFolder((folder / "missing" / kClipName).string()), FileFailure);
 }
 
 struct FailureCase {

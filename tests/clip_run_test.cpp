@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <map>
 #include <new>
 #include <string>
@@ -329,6 +330,100 @@ INSTANTIATE_TEST_SUITE_P(
                  " (stopped: 50 pages in a row had no date; 2 pages could not be read)", 6}),
     CaseName());
 
+struct EarlierClipCase {
+    const char* name;
+    std::map<int, testing::Answer> answers;  // of articles 9 to 1; the rest are dated pages
+    bool listAnswered;
+    std::map<PageText, PageText> filesBefore;
+    PageText status;
+    std::map<PageText, PageText> filesAfter;
+    ClipOutcome outcome;
+};
+
+constexpr char kIncompletePath[] = "C:\\Clips\\2008-07-16 (incomplete).html";
+const PageText kEarlier = "earlier clip";
+const PageText kUnreadStop = "stopped: the site did not answer 5 times in a row";
+// An article whose page could not be read, as the clip holds it.
+PageText UnreadArticle(int number) {
+    return "<b><br><hr><br>" + FakeSite::ArticleAddress(number) + "<br></b>";
+}
+
+const PageText kCutWalk = CleanedArticle(9, "T", "B") + CleanedArticle(8, "T", "B") +
+                          UnreadArticle(7) + UnreadArticle(6) + UnreadArticle(5) +
+                          UnreadArticle(4) + UnreadArticle(3);
+
+class EarlierClipTest : public ::testing::TestWithParam<EarlierClipCase> {};
+
+// A walk the site cut short, or a list page without an answer, never costs an
+// earlier clip of the date.
+TEST_P(EarlierClipTest, OnlyAWalkThatWasNotCutShortReplacesIt) {
+    const EarlierClipCase& c = GetParam();
+    FakeDialog dialog;
+    FakeSite site;
+    FakeDisk disk;
+    testing::FakePause pause;
+    site.SetNewest(9);
+    for (int number = 1; number <= 9; ++number) {
+        site.SetArticle(number, testing::ArticlePage("2008-07-20", "T", "B"));
+    }
+    for (const auto& [number, answer] : c.answers) {
+        site.answers[FakeSite::ArticleAddress(number)] = {answer};
+    }
+    if (!c.listAnswered) {
+        site.answers[FakeSite::ListAddress()] = {
+            {FetchEnd::noAnswer, 0, site.pages.at(FakeSite::ListAddress()), -1}};
+    }
+    disk.files = c.filesBefore;
+
+    EXPECT_EQ(RunClip(dialog, site, disk, kBase, WalkLimits{INT_MAX, 4}, pause), c.outcome);
+
+    EXPECT_EQ(dialog.statuses.back(), c.status);
+    EXPECT_EQ(disk.files, c.filesAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EarlierClipTest,
+    ::testing::Values(EarlierClipCase{"FirstFivePagesUnanswered",
+                                      Many(5, 9, kNoAnswer),
+                                      true,
+                                      {{kClipPath, kEarlier}},
+                                      "Nothing saved (" + kUnreadStop + ")",
+                                      {{kClipPath, kEarlier}},
+                                      ClipOutcome::noAnswer},
+                      EarlierClipCase{"FirstFivePagesRefused",
+                                      Many(5, 9, kBusy),
+                                      true,
+                                      {},
+                                      "Nothing saved (" + kUnreadStop + ")",
+                                      {},
+                                      ClipOutcome::noAnswer},
+                      EarlierClipCase{
+                          "CutWalkGoesBesideTheEarlierClip",
+                          Many(3, 7, kNoAnswer),
+                          true,
+                          {{kClipPath, kEarlier}, {kIncompletePath, "earlier incomplete"}},
+                          std::string("Saved to ") + kIncompletePath + " (" + kUnreadStop +
+                              "; 5 pages could not be read)",
+                          {{kClipPath, kEarlier}, {kIncompletePath, kCutWalk}},
+                          ClipOutcome::savedWithNotes},
+                      EarlierClipCase{"CutWalkWithoutAnEarlierClipTakesItsName",
+                                      Many(3, 7, kNoAnswer),
+                                      true,
+                                      {},
+                                      std::string("Saved to ") + kClipPath + " (" + kUnreadStop +
+                                          "; 5 pages could not be read)",
+                                      {{kClipPath, kCutWalk}},
+                                      ClipOutcome::savedWithNotes},
+                      // Even when what arrived of it names an article.
+                      EarlierClipCase{"ListPageUnanswered",
+                                      {},
+                                      false,
+                                      {{kClipPath, kEarlier}},
+                                      "No answer from " + FakeSite::ListAddress(),
+                                      {{kClipPath, kEarlier}},
+                                      ClipOutcome::noAnswer}),
+    CaseName());
+
 TEST(ClipRunRetryTest, OneConnectionAsksAgainForTheSamePageBeforeTheNext) {
     FakeDialog dialog;
     FakeSite site;
@@ -454,6 +549,21 @@ TEST_F(ClipRunTest, MissingFolderFailsBeforeAnyRequest) {
     }
     EXPECT_TRUE(site.requests.empty());
     EXPECT_EQ(dialog.statuses, std::vector<PageText>{"Reading..."});
+    EXPECT_EQ(dialog.cursorsRemoved, 1);
+}
+
+TEST_F(ClipRunTest, FolderThatTakesNoFileFailsBeforeAnyRequest) {
+    disk.unwritableFolders.insert("C:\\Clips\\");
+    site.SetNewest(1);
+
+    try {
+        Run();
+        FAIL() << "no failure";
+    } catch (const FileFailure& failure) {
+        EXPECT_EQ(failure.Cause(), FileCause::accessDenied);
+        EXPECT_EQ(failure.Path(), kClipPath);
+    }
+    EXPECT_TRUE(site.requests.empty());
     EXPECT_EQ(dialog.cursorsRemoved, 1);
 }
 

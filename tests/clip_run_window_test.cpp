@@ -70,19 +70,39 @@ class DrawnSite {
         }
     }
 
-    // Every drawn answer but the last is a retried failure.
+    // Refusals (429, 503) and other failures each have their own bound; the
+    // last drawn answer is never a failure.
     int Attempts(int number) const {
-        return std::min<int>(kMaxAttempts, static_cast<int>(m_articles.at(number).answers.size()));
+        int refusals = 0;
+        int failures = 0;
+        int attempts = 0;
+        for (const Answer& answer : m_articles.at(number).answers) {
+            ++attempts;
+            const bool refused = answer.status == 503 || answer.status == 429;
+            if ((refused && ++refusals == kMaxRefusals) ||
+                (answer.end == FetchEnd::noAnswer && ++failures == kMaxAttempts) ||
+                (!refused && answer.end != FetchEnd::noAnswer)) {
+                break;
+            }
+        }
+        return attempts;
     }
 
-    PageText FinalPage(int number) const {
-        const Answer& last = FinalAnswer(number);
-        return last.end == FetchEnd::noAnswer ? PageText() : last.body;
-    }
+    PageText FinalPage(int number) const { return FinalAnswer(number).body; }
 
     bool Unread(int number) const {
         const Answer& last = FinalAnswer(number);
         return last.end != FetchEnd::answered || last.status == 503 || last.status == 429;
+    }
+
+    // The walk gave up at last for want of answers before it read any page.
+    bool SavesNothing(int last) const {
+        for (int number = m_newest; number >= last; --number) {
+            if (!Unread(number)) {
+                return false;
+            }
+        }
+        return m_newest - last + 1 == kMaxUnreadInARow;
     }
 
   private:
@@ -132,7 +152,7 @@ class DrawnSite {
 };
 
 struct WindowRun {
-    PageText clip;
+    PageText clip;  // empty when nothing was saved
     std::vector<PageText> statuses;
     std::vector<PageText> requests;
 };
@@ -144,7 +164,8 @@ WindowRun RunWithWindow(const DrawnSite& drawn, int connections) {
     FakePause pause;
     drawn.Serve(site);
     RunClip(dialog, site, disk, kBase, WalkLimits{INT_MAX, connections}, pause);
-    return {disk.files.at(kClipPath), dialog.statuses, site.requests};
+    return {disk.files.count(kClipPath) != 0 ? disk.files.at(kClipPath) : PageText(),
+            dialog.statuses, site.requests};
 }
 
 // Article numbers asked for below the article the walk stopped at.
@@ -168,7 +189,8 @@ TEST(ClipRunWindowTest, EveryWindowWritesTheOneAtATimeClipAndStopsAtTheSameArtic
             [&](int n) { return drawn.Unread(n); }, &last);
 
         const WindowRun one = RunWithWindow(drawn, 1);
-        ASSERT_EQ(one.clip, expected);
+        ASSERT_EQ(one.clip, drawn.SavesNothing(last) ? PageText() : expected);
+        ASSERT_EQ(one.statuses.back().rfind("Nothing saved", 0) == 0, drawn.SavesNothing(last));
         std::vector<PageText> sequential{FakeSite::ListAddress()};
         for (int number = drawn.Newest(); number >= last; --number) {
             sequential.insert(sequential.end(), drawn.Attempts(number),
@@ -179,12 +201,69 @@ TEST(ClipRunWindowTest, EveryWindowWritesTheOneAtATimeClipAndStopsAtTheSameArtic
         for (int connections = 2; connections <= kMaxConnections; ++connections) {
             SCOPED_TRACE("connections " + std::to_string(connections));
             const WindowRun window = RunWithWindow(drawn, connections);
-            EXPECT_EQ(window.clip, expected);
+            EXPECT_EQ(window.clip, one.clip);
             EXPECT_EQ(window.statuses, one.statuses);
             EXPECT_LE(AskedPast(window.requests, last).size(),
                       static_cast<std::size_t>(connections - 1));
         }
     }
+}
+
+// A site that limits each client: a request that comes while two others are
+// in flight is refused (429, Retry-After: 1). Each answer takes a moment, so
+// that the window's requests do meet.
+class LimitedSite : public FakeSite {
+  public:
+    static constexpr int kLimit = 2;
+
+    using FakeSite::ReadUrl;
+    FetchResult ReadUrl(const PageText& address, PageText& page, AbandonSignal& abandon) override {
+        const bool refuse = m_inFlight.fetch_add(1) >= kLimit;
+        abandon.WaitFor(std::chrono::milliseconds(2));
+        FetchResult result{0, FetchEnd::answered, 429, 1};
+        if (refuse) {
+            refusals.fetch_add(1);
+            page = "slow down";
+        } else {
+            result = FakeSite::ReadUrl(address, page, abandon);
+        }
+        m_inFlight.fetch_sub(1);
+        return result;
+    }
+
+    std::atomic<int> refusals{0};
+
+  private:
+    std::atomic<int> m_inFlight{0};
+};
+
+TEST(ClipRunWindowTest, ALimitingSiteGivesEveryPageAndTheWindowNarrows) {
+    constexpr int kArticles = 40;
+    LimitedSite site;
+    site.SetNewest(kArticles);
+    for (int number = 1; number <= kArticles; ++number) {
+        site.SetArticle(number, testing::ArticlePage("2008-07-20", "T", "B"));
+    }
+    FakeSite oneAtATime;
+    oneAtATime.pages = site.pages;
+    const WindowRun expected = [&oneAtATime] {
+        FakeDialog dialog;
+        FakeDisk disk;
+        FakePause pause;
+        RunClip(dialog, oneAtATime, disk, kBase, WalkLimits{INT_MAX, 1}, pause);
+        return WindowRun{disk.files.at(kClipPath), dialog.statuses, oneAtATime.requests};
+    }();
+    FakeDialog dialog;
+    FakeDisk disk;
+    FakePause pause;
+
+    RunClip(dialog, site, disk, kBase, WalkLimits{INT_MAX, kMaxConnections}, pause);
+
+    EXPECT_EQ(disk.files.at(kClipPath), expected.clip);
+    EXPECT_EQ(dialog.statuses, expected.statuses);
+    EXPECT_EQ(dialog.statuses.back(), std::string("Saved to ") + kClipPath);
+    // Eight requests at a time would be refused several times a round.
+    EXPECT_LT(site.refusals.load(), kArticles / 2);
 }
 
 // Blocks every fetch past the stop until the run abandons it.

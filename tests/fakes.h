@@ -11,6 +11,7 @@
 
 #include "engine/clip_dialog.h"
 #include "engine/clip_file.h"
+#include "engine/failure.h"
 #include "engine/page_fetcher.h"
 
 namespace wendrel::testing {
@@ -40,7 +41,8 @@ class FakeDialog : public ClipDialog {
     void ArticleRead(const WalkProgress& step) override { progress.push_back(step); }
 };
 
-// One attempt's answer, as a site under strain might give it.
+// One attempt's answer, as a site under strain might give it; a body without
+// an answer is what arrived of it.
 struct Answer {
     FetchEnd end = FetchEnd::answered;
     int status = 200;
@@ -62,7 +64,7 @@ class FakeSite : public PageFetcher {
         const std::lock_guard<std::mutex> lock(m_mutex);
         requests.push_back(address);
         const Answer answer = Next(address);
-        page = answer.end == FetchEnd::noAnswer ? PageText() : answer.body;
+        page = answer.body;
         return {static_cast<int>(page.size()), answer.end, answer.status, answer.retryAfterSeconds};
     }
 
@@ -113,11 +115,19 @@ class FakePause : public Pause {
 class FakeDisk : public ClipFileWriter {
   public:
     std::set<PageText> folders{"C:\\Clips\\"};
+    // Folders that exist but take no new file.
+    std::set<PageText> unwritableFolders;
     std::map<PageText, PageText> files;
     char separator = '\\';
 
     char PathSeparator() const override { return separator; }
     bool IsFolder(const PageText& folder) override { return folders.count(folder) != 0; }
+    bool Exists(const PageText& path) override { return files.count(path) != 0; }
+    void TryFolder(const PageText& path) override {
+        if (unwritableFolders.count(path.substr(0, path.rfind(separator) + 1)) != 0) {
+            throw FileFailure(FileCause::accessDenied, path);
+        }
+    }
     void Write(const PageText& path, std::string_view bytes) override {
         files[path] = PageText(bytes);
     }

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "engine/site_back_off.h"
 #include "tests/case_name.h"
 #include "tests/fakes.h"
 
@@ -26,6 +31,8 @@ Answer Status(int status, int retryAfter = -1) {
 
 const Answer kNoAnswer{FetchEnd::noAnswer, 0, "", -1};
 const Answer kRedirects{FetchEnd::tooManyRedirects, 0, "", -1};
+const Answer kCut{FetchEnd::noAnswer, 200, "first half", -1};
+const Answer kTooLarge{FetchEnd::tooLarge, 200, "first 16 MiB", -1};
 const Answer kPage = Status(200);
 
 struct RetryCase {
@@ -55,6 +62,9 @@ TEST_P(FetchWithRetriesTest, TriesTransientFailuresAgainAfterAPause) {
 }
 
 const std::vector<milliseconds> kBothDelays{seconds(1), seconds(3)};
+// A refusal's back-off comes after every refusal, the last one included.
+const std::vector<milliseconds> kRefusalDelays{seconds(1), seconds(3), seconds(3), seconds(3),
+                                               seconds(3), seconds(3), seconds(3), seconds(3)};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FetchWithRetriesTest,
@@ -65,19 +75,38 @@ INSTANTIATE_TEST_SUITE_P(
         RetryCase{"RedirectLoopIsNotTriedAgain", {kRedirects, kPage}, 1, {}, "", true},
         RetryCase{"NoAnswerThenPage", {kNoAnswer, kPage}, 2, {seconds(1)}, "served 200", false},
         RetryCase{"NoAnswerToTheEnd", {kNoAnswer}, 3, kBothDelays, "", true},
+        RetryCase{"CutToTheEndKeepsWhatArrived", {kCut}, 3, kBothDelays, "first half", true},
+        RetryCase{"TooLargeIsNotTriedAgain", {kTooLarge, kPage}, 1, {}, "first 16 MiB", true},
         RetryCase{"ThirdAttemptReads",
                   {kNoAnswer, Status(502), kPage},
                   3,
                   kBothDelays,
                   "served 200",
                   false},
-        RetryCase{
-            "BusyToTheEndKeepsTheBodyServed", {Status(503)}, 3, kBothDelays, "served 503", true},
-        RetryCase{"EveryTransientStatus",
-                  {Status(429), Status(500), Status(504)},
+        RetryCase{"BusyToTheEndKeepsTheBodyServed",
+                  {Status(503)},
+                  kMaxRefusals,
+                  kRefusalDelays,
+                  "served 503",
+                  true},
+        RetryCase{"EveryFailingStatus",
+                  {Status(500), Status(502), Status(504)},
                   3,
                   kBothDelays,
                   "served 504",
+                  true},
+        // Refusals and failures each count against their own bound.
+        RetryCase{"RefusalsAreNoFailures",
+                  {Status(429), kNoAnswer, Status(503), Status(500), Status(429), kPage},
+                  6,
+                  {seconds(1), seconds(1), seconds(3), seconds(3), seconds(3)},
+                  "served 200",
+                  false},
+        RetryCase{"ThirdFailureEndsAmidRefusals",
+                  {kNoAnswer, Status(429), kNoAnswer, kNoAnswer, kPage},
+                  4,
+                  {seconds(1), seconds(1), seconds(3)},
+                  "",
                   true},
         RetryCase{"RetryAfterTakesThePlaceOfTheDelays",
                   {Status(503, 7), Status(429, 0), kPage},
@@ -105,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
                   false}),
     CaseName());
 
-TEST(FetchWithRetriesAbandonTest, NoAttemptFollowsAnAbandonedPause) {
+TEST(FetchWithRetriesAbandonTest, NoAttemptOnceAbandoned) {
     FakeSite site;
     FakePause pause;
     AbandonSignal abandon;
@@ -114,8 +143,92 @@ TEST(FetchWithRetriesAbandonTest, NoAttemptFollowsAnAbandonedPause) {
 
     const FetchedPage fetched = FetchWithRetries(site, pause, kAddress, abandon);
 
-    EXPECT_EQ(site.requests.size(), 1u);
+    EXPECT_EQ(site.requests.size(), 0u);
     EXPECT_TRUE(fetched.unread);
+}
+
+struct WidthCase {
+    int width;
+    // The ends of the requests in turn: r refused, p plainly answered, f failed.
+    std::string ends;
+    int widthAfter;
+};
+
+TEST(SiteBackOffTest, RefusalsHalveTheWindowAndARowOfPlainAnswersWidensIt) {
+    const std::string eight(SiteBackOff::kWidenAfter, 'p');
+    const std::string sevenAndFailure = eight.substr(1) + "f";
+    const WidthCase cases[] = {
+        {8, "r", 4},
+        {8, "rrr", 1},
+        {5, "r", 2},
+        {4, "r" + eight, 3},
+        {4, "rr" + eight + eight, 3},
+        {4, "rr" + sevenAndFailure + eight, 2},
+        {4, "rr" + eight + "r", 1},
+        {1, "r" + eight, 1},
+    };
+    for (const WidthCase& expected : cases) {
+        SCOPED_TRACE(std::to_string(expected.width) + " " + expected.ends);
+        FakePause pause;
+        AbandonSignal abandon;
+        SiteBackOff backOff(pause, abandon, expected.width);
+        for (const char end : expected.ends) {
+            ASSERT_TRUE(backOff.Enter(0));
+            if (end == 'r') {
+                backOff.Refused(seconds(1));
+            } else {
+                backOff.Ended(end == 'p');
+            }
+        }
+        EXPECT_EQ(backOff.Width(), expected.widthAfter);
+    }
+}
+
+// Returns from a hold only when the test lets it.
+class HeldPause : public Pause {
+  public:
+    void For(std::chrono::milliseconds, AbandonSignal&) override {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_holding = true;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_released; });
+    }
+    void AwaitHold() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_holding; });
+    }
+    void Release() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_released = true;
+        m_changed.notify_all();
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_holding = false;
+    bool m_released = false;
+};
+
+TEST(SiteBackOffTest, ARefusalHoldsBackEveryOtherRequestUntilItsPausePassed) {
+    HeldPause pause;
+    AbandonSignal abandon;
+    SiteBackOff backOff(pause, abandon, 4);
+    ASSERT_TRUE(backOff.Enter(0));
+    std::thread refused([&backOff] { backOff.Refused(seconds(1)); });
+    pause.AwaitHold();
+    std::atomic<bool> started{false};
+    std::thread other([&] {
+        started = backOff.Enter(1);
+        backOff.Ended(true);
+    });
+
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_FALSE(started.load());
+    pause.Release();
+    other.join();
+    refused.join();
+    EXPECT_TRUE(started.load());
 }
 
 }  // namespace

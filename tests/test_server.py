@@ -17,6 +17,9 @@ resets after N of 4096 bytes; /stall sends 1500 bytes and then nothing;
 with ?chunked=1) until the client drops or ENDLESS_LIMIT_BYTES have gone;
 /redirect?to=ADDRESS sends the client to ADDRESS, such as the refused or the
 unaccepting one (to /body/3000 when none is given).
+Under /limited/ a site of 30 dated articles limits each client: a request
+that comes when 2 others of that client began within the last second is
+answered 429 with Retry-After: 1.
 Each request's line, headers and time of arrival are kept: GET /log?match=TEXT
 answers with the lines and headers of those whose line contains TEXT, GET
 /attempts?match=TEXT with their times in seconds, one a line, and GET
@@ -26,6 +29,7 @@ an idle hour, so that a run cut short cannot leave it behind for ever.
 
 import http.server
 import os
+import re
 import signal
 import socket
 import socketserver
@@ -140,6 +144,8 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
             route = SiteHandler.article
         if route is None and url.path.startswith("/site/"):
             route = SiteHandler.scenario
+        if url.path.startswith(LIMITED_PREFIX):
+            route = SiteHandler.limited
         (route or SiteHandler.not_found)(self, url)
 
     def query(self, url, name, default):
@@ -340,6 +346,21 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         text = "".join(line + "\r\n" + headers for line, headers in entries)
         self.send_body(text.encode("latin-1"))
 
+    def limited(self, url):
+        """A news site of LIMITED_ARTICLES dated articles under LIMITED_PREFIX
+        that limits each client, as sites behind a rate limiter do."""
+        if not LIMITER.admits(self.client_address[0]):
+            self.send_body(b"too many requests", 429, [("Retry-After", "1")])
+            return
+        rest = url.path[len(LIMITED_PREFIX):]
+        base = self.base() + LIMITED_PREFIX
+        if rest == "kisa/list/total/home01.html":
+            self.send_body(b'<a href="%sarti/%d.html">top</a>' % (base.encode(), LIMITED_ARTICLES))
+        elif re.fullmatch(r"arti/\d+\.html", rest) and 1 <= int(rest[5:-5]) <= LIMITED_ARTICLES:
+            self.send_body(news_page(LIMITED_DATE, b"T%d" % int(rest[5:-5]), b"B"))
+        else:
+            self.not_found(url)
+
 
 ROUTES = {
     "/kisa/list/total/home01.html": SiteHandler.list_page,
@@ -362,6 +383,33 @@ ROUTES = {
     "/attempts": SiteHandler.attempt_times,
     "/overlap": SiteHandler.overlap,
 }
+
+
+class ClientLimiter:
+    """Refuses a client's request when LIMIT others of that client began
+    within the last second; refused requests count as begun."""
+    LIMIT = 2
+
+    def __init__(self):
+        self._lock = threading.Lock()
+        self._begun = {}
+        self.refusals = 0
+
+    def admits(self, client):
+        with self._lock:
+            now = time.monotonic()
+            recent = [t for t in self._begun.get(client, []) if now - t < 1]
+            self._begun[client] = recent + [now]
+            if len(recent) >= self.LIMIT:
+                self.refusals += 1
+                return False
+            return True
+
+
+LIMITED_PREFIX = "/limited/"
+LIMITED_ARTICLES = 30
+LIMITED_DATE = "2008-07-20"
+LIMITER = ClientLimiter()
 
 
 class SiteServer(socketserver.ThreadingMixIn, http.server.HTTPServer):

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """wendrel-clip against the local test site. Natively: the clip's bytes, every
-exit status a run can give, the defaults, bad arguments, Ctrl+C, a reader
-that goes away, a site that comes up late and a thread that cannot start. The
+exit status a run can give, the defaults, bad arguments, a folder that takes
+no file, a site that limits each client, Ctrl+C, a reader that goes away, a
+site that comes up late and a thread that cannot start. The
 Windows build, started by a launcher under Wine: the same bytes, the message
 of a file failure in the console's code page, and Ctrl+C.
 
@@ -191,28 +192,73 @@ class WendrelClipTest(unittest.TestCase):
 
     def test_each_ending_has_its_exit_status_and_last_line(self):
         earlier = self.folder / "2008-07-16.html"
+        incomplete = self.folder / "2008-07-16 (incomplete).html"
+        refused = (Path(sys.argv[2]) / "site" / "refused.txt").read_text().strip()
         cases = [
             # The list page names no article: an earlier clip stays.
             (["--site", SITE + "/none"], 1, "out",
-             "No articles found at %s/none/kisa/list/total/home01.html" % SITE),
+             "No articles found at %s/none/kisa/list/total/home01.html" % SITE, False),
             (["--site", SITE + "/site/undated"], 3, "out",
-             "Saved to %s (stopped: 50 pages in a row had no date)" % earlier),
+             "Saved to %s (stopped: 50 pages in a row had no date)" % earlier, True),
             (["--site", SITE + "/site/notes"], 3, "out",
-             "Saved to %s (2 pages could not be read)" % earlier),
+             "Saved to %s (2 pages could not be read)" % earlier, True),
+            # A walk the site cut short goes beside the earlier clip.
             (["--site", SITE + "/site/gone", "--connections", "1"], 3, "out",
              "Saved to %s (stopped: the site did not answer 5 times in a row; "
-             "5 pages could not be read)" % earlier),
+             "5 pages could not be read)" % incomplete, False),
             (["--folder", str(self.folder / "missing")], 4, "errors",
-             "%s/missing/2008-07-16.html에 잘못된 경로가 있습니다." % self.folder),
+             "%s/missing/2008-07-16.html에 잘못된 경로가 있습니다." % self.folder, False),
+            (["--site", refused], 6, "out",
+             "No answer from %s/kisa/list/total/home01.html" % refused, False),
         ]
-        for arguments, status, stream, line in cases:
-            with self.subTest(status=status):
+        for arguments, status, stream, line, replaced in cases:
+            with self.subTest(status=status, line=line):
                 earlier.write_bytes(b"earlier clip")
                 run = self.clip(*arguments)
                 self.assertEqual(run.status, status, run.errors)
                 self.assertEqual(run.last_line(getattr(run, stream)), line)
-                if status != 3:
-                    self.assertEqual(earlier.read_bytes(), b"earlier clip")
+                self.assertEqual(earlier.read_bytes() == b"earlier clip", not replaced)
+
+    def test_a_folder_that_takes_no_file_fails_before_the_first_request(self):
+        # Root writes to any folder whatever its mode: as root the run goes to
+        # an unprivileged user.
+        read_only = self.folder / "read-only"
+        read_only.mkdir()
+        tag = "/unwritable-folder"
+        command = [str(PROGRAM), "--since", "2008-07-16", "--site", SITE + tag, "--folder",
+                   str(read_only), "--quiet"]
+        if os.geteuid() != 0:
+            read_only.chmod(0o555)
+        elif shutil.which("setpriv"):
+            self.folder.chmod(0o755)
+            read_only.chmod(0o555)
+            program = self.folder / "wendrel-clip"
+            shutil.copy(PROGRAM, program)
+            command = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                       str(program), *command[1:]]
+        else:
+            self.skipTest("running as root without setpriv: no folder denies a file")
+        run = Run(subprocess.run(command, capture_output=True, timeout=RUN_LIMIT_SECONDS))
+
+        self.assertEqual(run.status, 4, run.errors)
+        self.assertEqual(run.last_line(run.errors),
+                         "%s/2008-07-16.html 액세스가 거부되었습니다." % read_only)
+        self.assertEqual(requests_seen(tag), "")
+        self.assertEqual(list(read_only.iterdir()), [])
+
+    def test_the_window_against_a_limiting_site_reads_every_page_as_one_at_a_time(self):
+        site = SITE + test_server.LIMITED_PREFIX.rstrip("/")
+        clips = {}
+        for connections in ("1", "4"):
+            with self.subTest(connections=connections):
+                # The limiter forgets a client after a second.
+                time.sleep(1)
+                run = self.run_clip("--since", "2008-07-16", "--site", site, "--folder",
+                                    str(self.folder), "--connections", connections, "--quiet")
+                self.assertEqual(run.status, 0, run.errors)
+                clips[connections] = (self.folder / "2008-07-16.html").read_bytes()
+        self.assertEqual(clips["4"], clips["1"])
+        self.assertEqual(clips["1"].count(b"<hr>"), test_server.LIMITED_ARTICLES)
 
     def test_bad_arguments_are_named_and_nothing_is_fetched(self):
         cases = [
@@ -272,7 +318,7 @@ class WendrelClipTest(unittest.TestCase):
         self.assertEqual((self.folder / "2008-07-16.html").read_bytes(), expected_clip(site))
 
     def test_wait_clips_a_site_that_comes_up_late(self):
-        for wait, status in (("0", 1), ("60", 0)):
+        for wait, status in (("0", 6), ("60", 0)):
             with self.subTest(wait=wait):
                 port = test_server.unused_port()
                 site = "http://127.0.0.1:%d" % port
