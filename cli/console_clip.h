@@ -3,6 +3,7 @@
 // Ctrl+C ends the run at its next step, before anything is written.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "cli/console.h"
@@ -48,6 +49,9 @@ class ConsoleClipWriter final : public ClipFileWriter {
     void Write(const PageText& path, std::string_view bytes) override {
         m_clip.BeginWriting();
         m_writer.Write(path, bytes);
+    }
+    std::optional<PageText> ReadExisting(const PageText& path) override {
+        return m_writer.ReadExisting(path);
     }
 
   private:

@@ -1,6 +1,7 @@
 // The clip run's only access to the disk.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "engine/text.h"
@@ -25,6 +26,11 @@ class ClipFileWriter {
     // earlier file there is replaced only once every byte is on disk, and stays
     // as it was when anything fails. Throws FileFailure naming path.
     virtual void Write(const PageText& path, std::string_view bytes) = 0;
+
+    // The bytes of the file at path, or nothing when no file is there. Throws
+    // FileFailure naming path when a file is there but cannot be read, so that
+    // it is never taken for missing and written over.
+    virtual std::optional<PageText> ReadExisting(const PageText& path) = 0;
 };
 
 // Writes through the operating system; one implementation per platform.
@@ -33,6 +39,7 @@ class SystemClipFileWriter final : public ClipFileWriter {
     char PathSeparator() const override;
     bool IsFolder(const PageText& folder) override;
     void Write(const PageText& path, std::string_view bytes) override;
+    std::optional<PageText> ReadExisting(const PageText& path) override;
 };
 
 }  // namespace wendrel

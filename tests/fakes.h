@@ -5,12 +5,14 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "engine/clip_dialog.h"
 #include "engine/clip_file.h"
+#include "engine/failure.h"
 #include "engine/page_fetcher.h"
 
 namespace wendrel::testing {
@@ -114,12 +116,22 @@ class FakeDisk : public ClipFileWriter {
   public:
     std::set<PageText> folders{"C:\\Clips\\"};
     std::map<PageText, PageText> files;
+    std::set<PageText> full;  // paths whose writes fail as on a full disk
+    int writes = 0;           // writes that put a file in place
     char separator = '\\';
 
     char PathSeparator() const override { return separator; }
     bool IsFolder(const PageText& folder) override { return folders.count(folder) != 0; }
     void Write(const PageText& path, std::string_view bytes) override {
+        if (full.count(path) != 0) {
+            throw FileFailure(FileCause::diskFull, path);
+        }
         files[path] = PageText(bytes);
+        ++writes;
+    }
+    std::optional<PageText> ReadExisting(const PageText& path) override {
+        const auto found = files.find(path);
+        return found == files.end() ? std::nullopt : std::optional<PageText>(found->second);
     }
 };
 
