@@ -101,6 +101,7 @@ std::string ReadSince(const std::string& value, ClipArguments& arguments,
         return "--since: " + Quoted(value) + " is not a date; give YYYY-MM-DD, today or yesterday";
     }
     arguments.since = *since;
+    arguments.sinceGiven = true;
     return {};
 }
 
@@ -139,6 +140,7 @@ std::vector<Option> Options(const CalendarDate& today) {
         {"folder", ReadFolder, {}},
         {"site", ReadSite, {}},
         {"connections", ReadConnections, {}},
+        {"new", {}, [](ClipArguments& arguments) { arguments.newArticles = true; }},
         {"quiet", {}, [](ClipArguments& arguments) { arguments.quiet = true; }},
         {"help", {}, [](ClipArguments& arguments) { arguments.help = true; }},
         {"version", {}, [](ClipArguments& arguments) { arguments.version = true; }},
@@ -216,6 +218,8 @@ std::string UsageText() {
            "                     else the built-in site)\n"
            "  --connections N    pages fetched at once, 1 to 8 (default: Connections in\n"
            "                     the [Fetch] section of Wendrel.ini, else 4)\n"
+           "  --new              only the articles new since the last --new run into the\n"
+           "                     folder, atop today's file; --since still ends the walk\n"
            "  --quiet            no progress; the last line is printed all the same\n"
            "  --help             this text\n"
            "  --version          the program's version\n"

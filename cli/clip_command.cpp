@@ -6,7 +6,6 @@
 #include "cli/console_clip.h"
 #include "cli/console_stream.h"
 #include "cli/interruption.h"
-#include "engine/clip_run.h"
 #include "engine/failure.h"
 
 namespace wendrel::cli {
@@ -23,9 +22,12 @@ std::string FileFailureLine(const FileFailure& failure) {
     return line.replace(mark, 2, ConsoleText(failure.Path()));
 }
 
+}  // namespace
+
 ExitCode ExitCodeOf(ClipOutcome outcome) {
     switch (outcome) {
         case ClipOutcome::saved:
+        case ClipOutcome::nothingNew:
             break;
         case ClipOutcome::savedWithNotes:
             return kSavedWithNotes;
@@ -35,18 +37,22 @@ ExitCode ExitCodeOf(ClipOutcome outcome) {
     return kSaved;
 }
 
-}  // namespace
-
 ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipFileWriter& writer,
                         Console& console) {
     ConsoleClip clip(request.since, request.folder, console);
     ConsoleClipWriter clipWriter(clip, writer);
-    try {
+    return ReportingFailures(console, [&] {
         WalkLimits limits;
         limits.connections = request.connections;
         const ClipOutcome outcome = RunClip(clip, fetcher, clipWriter, request.siteBase, limits);
         console.Status(ConsoleText(clip.Status()));
         return ExitCodeOf(outcome);
+    });
+}
+
+ExitCode ReportingFailures(Console& console, const std::function<ExitCode()>& run) {
+    try {
+        return run();
     } catch (const FileFailure& failure) {
         console.Failure(FileFailureLine(failure));
         return kFileFailure;

@@ -1,9 +1,12 @@
 // One clip run for the console: its last line and its exit status.
 #pragma once
 
+#include <functional>
+
 #include "cli/console.h"
 #include "engine/clip_dialog.h"
 #include "engine/clip_file.h"
+#include "engine/clip_run.h"
 #include "engine/page_fetcher.h"
 #include "engine/text.h"
 
@@ -31,5 +34,11 @@ struct ClipRequest {
 // failure's message on standard error, as the last line.
 ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipFileWriter& writer,
                         Console& console);
+
+// The exit status of run, or of the failure it raised, whose message then
+// ends standard error.
+ExitCode ReportingFailures(Console& console, const std::function<ExitCode()>& run);
+
+ExitCode ExitCodeOf(ClipOutcome outcome);
 
 }  // namespace wendrel::cli
