@@ -26,7 +26,8 @@ std::string Asked(const ClipArguments& arguments) {
            " site=" + arguments.site.value_or("-") + " connections=" +
            (arguments.connections ? std::to_string(*arguments.connections) : "-") +
            (arguments.quiet ? " quiet" : "") + (arguments.help ? " help" : "") +
-           (arguments.version ? " version" : "");
+           (arguments.version ? " version" : "") + (arguments.newArticles ? " new" : "") +
+           (arguments.newArticles && arguments.sinceGiven ? ", since given" : "");
 }
 
 TEST(ArgumentsTest, ReadsASoundCommandLine) {
@@ -45,6 +46,9 @@ TEST(ArgumentsTest, ReadsASoundCommandLine) {
         {{"--since", "2000-01-01", "--since", "2001-01-01"},
          "2001-1-1 folder=- site=- connections=-"},
         {{"--help", "--version"}, "2026-3-1 folder=- site=- connections=- help version"},
+        // --new tells a date given from the default, which it does not take as a floor.
+        {{"--new"}, "2026-3-1 folder=- site=- connections=- new"},
+        {{"--since", "today", "--new"}, "2026-3-1 folder=- site=- connections=- new, since given"},
     };
     for (const SoundCase& sound : cases) {
         const ParsedArguments parsed = ParseArguments(sound.arguments, kToday);
@@ -75,6 +79,7 @@ TEST(ArgumentsTest, NamesTheArgumentAtFault) {
         {{"--connections", "9"}, "--connections: \"9\" is not a whole number from 1 to 8"},
         {{"--connections", "four"}, "--connections: \"four\" is not a whole number from 1 to 8"},
         {{"--quiet=yes"}, "--quiet: takes no value"},
+        {{"--new=yes"}, "--new: takes no value"},
         {{"--speed", "1"}, "--speed: not an argument of wendrel-clip; see --help"},
         {{"2026-03-01"}, "2026-03-01: not an argument of wendrel-clip; see --help"},
     };

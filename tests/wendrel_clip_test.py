@@ -47,6 +47,21 @@ def expected_clip(site):
             cleaned_article(site, 2, "부산 소식", "표 안"))
 
 
+def growing_clip(site, newest, oldest):
+    """Articles newest down to oldest of the growing site, as a clip holds them."""
+    return b"".join(cleaned_article(site, number, "소식 %d" % number, "본문 %d" % number)
+                    for number in range(newest, oldest - 1, -1))
+
+
+def grow(to):
+    with urllib.request.urlopen(SITE + "/grow?to=%d" % to) as answer:
+        answer.read()
+
+
+def day_file(folder):
+    return folder / (datetime.date.today().isoformat() + ".html")
+
+
 def requests_seen(text):
     with urllib.request.urlopen(SITE + "/log?match=" + text) as answer:
         return answer.read().decode("latin-1")
@@ -69,9 +84,10 @@ def stop_with_ctrl_c(test, command, folder, process_of):
     nothing. process_of names the process that gets the signal."""
     earlier = folder / "2008-07-16.html"
     earlier.write_bytes(b"earlier clip")
+    asked = requests_seen("/site/stalled/arti/1.html").count("GET ")
     process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     deadline = time.monotonic() + RUN_LIMIT_SECONDS
-    while "/stalled/arti/1.html" not in requests_seen("/site/stalled/arti/1.html"):
+    while requests_seen("/site/stalled/arti/1.html").count("GET ") == asked:
         test.assertLess(time.monotonic(), deadline, "the run never asked for the article")
         time.sleep(0.05)
     started = time.monotonic()
@@ -125,6 +141,20 @@ class WindowsRunTest(unittest.TestCase):
         stop_with_ctrl_c(self, [*LAUNCHER, str(PROGRAM), "--since", "2008-07-16", "--site",
                                 SITE + "/site/stalled", "--folder", windows_path(self.folder)],
                          self.folder, only_child)
+
+
+    def test_new_runs_share_the_record_through_windows_paths(self):
+        site = SITE + "/site/growing"
+        for newest, clip in [(2, growing_clip(site, 2, 1)), (4, growing_clip(site, 4, 1))]:
+            grow(newest)
+            run = Run(subprocess.run(
+                [*LAUNCHER, str(PROGRAM), "--new", "--site", site, "--folder",
+                 windows_path(self.folder), "--quiet"], capture_output=True,
+                timeout=RUN_LIMIT_SECONDS))
+            self.assertEqual(run.status, 0, run.errors)
+            self.assertEqual(day_file(self.folder).read_bytes(), clip)
+        self.assertTrue((self.folder / "wendrel-record.txt").read_bytes().endswith(
+            site.encode() + b" 4\r\n"))
 
 
 class WendrelClipTest(unittest.TestCase):
@@ -225,6 +255,26 @@ class WendrelClipTest(unittest.TestCase):
         self.assertEqual(run.status, 0, run.errors)
         self.assertEqual((clips / "2008-07-16.html").read_bytes(), expected_clip(SITE))
 
+    def test_new_runs_clip_each_article_once(self):
+        site = SITE + "/site/growing"
+        runs = [
+            # No record: today's articles, as --since today.
+            (3, "Saved to %s" % day_file(self.folder), growing_clip(site, 3, 1)),
+            # Five more: they go in front, the earlier bytes follow unchanged.
+            (8, "Saved to %s" % day_file(self.folder), growing_clip(site, 8, 1)),
+            (8, "Nothing new since 8", growing_clip(site, 8, 1)),
+        ]
+        for newest, status, clip in runs:
+            with self.subTest(newest=newest, status=status):
+                grow(newest)
+                asked = requests_seen("/site/growing/").count("GET ")
+                run = self.run_clip("--new", "--site", site, "--folder", str(self.folder))
+                self.assertEqual((run.status, run.last_line(run.out)), (0, status), run.errors)
+                self.assertEqual(day_file(self.folder).read_bytes(), clip)
+        # Nothing new: the list page and nothing else.
+        self.assertEqual(requests_seen("/site/growing/").count("GET ") - asked, 1)
+        self.assertEqual(self.entries(), [day_file(self.folder).name, "wendrel-record.txt"])
+
     def test_version_is_the_version_records(self):
         rc = (ROOT / "res" / "Wendrel.rc").read_text()
         version = ".".join(re.search(r"^FILEVERSION (\d+), (\d+), (\d+), (\d+)", rc, re.M).groups())
@@ -232,9 +282,13 @@ class WendrelClipTest(unittest.TestCase):
         self.assertEqual((run.status, run.out.decode()), (0, "wendrel-clip %s\n" % version))
 
     def test_ctrl_c_leaves_no_file_and_the_earlier_clip_intact(self):
-        stop_with_ctrl_c(self, [str(PROGRAM), "--since", "2008-07-16", "--site",
-                                SITE + "/site/stalled", "--folder", str(self.folder)],
-                         self.folder, lambda process: process.pid)
+        # A --new run stopped so writes no record either: the next run starts
+        # where this one did.
+        for new in ([], ["--new"]):
+            with self.subTest(new=new):
+                stop_with_ctrl_c(self, [str(PROGRAM), "--since", "2008-07-16", "--site",
+                                        SITE + "/site/stalled", "--folder", str(self.folder),
+                                        *new], self.folder, lambda process: process.pid)
 
 
 def main():
