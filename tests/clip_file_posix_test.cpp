@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "engine/clip_file.h"
@@ -67,6 +68,18 @@ TEST_F(PosixClipFileTest, KnowsFolders) {
     EXPECT_TRUE(writer.IsFolder(folder.string() + "/"));
     EXPECT_FALSE(writer.IsFolder(ClipPath("plain")));
     EXPECT_FALSE(writer.IsFolder(ClipPath("missing/")));
+}
+
+// A --new run grows the day's file: a file it cannot read must never be
+// taken for missing and written over.
+TEST_F(PosixClipFileTest, ReadsAnExistingFileAndTellsMissingFromUnreadable) {
+    const std::string bytes = std::string(100000, 'x') + "\xC7\xD1";
+    Put(File("2008-07-16.html"), bytes);
+    fs::create_directory(File("folder.html"));
+
+    EXPECT_EQ(writer.ReadExisting(ClipPath("2008-07-16.html")), bytes);
+    EXPECT_EQ(writer.ReadExisting(ClipPath("missing.html")), std::nullopt);
+    EXPECT_THROW(writer.ReadExisting(ClipPath("folder.html")), FileFailure);
 }
 
 TEST_F(PosixClipFileTest, BackslashIsPartOfAName) {
