@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -143,10 +144,11 @@ class NewArticlesTest : public ClipCommandTest {
     static PageText Title(int number) { return "T" + std::to_string(number); }
     static PageText Body(int number) { return "B" + std::to_string(number); }
 
-    ExitCode RunNew(const PageText& folder = "C:\\Clips") {
+    ExitCode RunNew(const PageText& folder = "C:\\Clips",
+                    const std::optional<CalendarDate>& since = std::nullopt) {
         Console console(out.File(), errors.File(), true, false);
-        return RunNewArticlesCommand({{2008, 7, 16}, folder, wendrel::testing::kBase, 1},
-                                     std::nullopt, site, disk, console);
+        return RunNewArticlesCommand({{2008, 7, 16}, folder, wendrel::testing::kBase, 1}, since,
+                                     site, disk, console);
     }
     static std::string LastLine(std::string text) {
         text.pop_back();
@@ -174,37 +176,33 @@ struct NewRunCase {
     std::size_t requests;
     int writes;
     const char* record;  // the site's line in the record file afterwards
+    std::optional<CalendarDate> since{};
 };
 
 // Each run starts where the one before left: no article is ever skipped.
 TEST_F(NewArticlesTest, AGrowingSiteIsClippedOnceOverAndNothingIsSkipped) {
     const std::string saved = std::string("Saved to ") + kDayFile;
+    const std::string owed = saved + " (1 page could not be read); 1 page still owed";
+    const std::string stopped =
+        saved + " (stopped: the site did not answer 5 times in a row; 5 pages could not be read)";
+    // clang-format off: one run a row
     const NewRunCase runs[] = {
-        {"no record: today's articles", 3, {}, false, kSaved, saved, {3, 2}, 4, 2, "3"},
+        {"no record: today's", 3, {}, false, kSaved, saved, {3, 2}, 4, 2, "3"},
         {"five more", 8, {}, false, kSaved, saved, {8, 7, 6, 5, 4}, 6, 2, "8"},
         {"none more", 8, {}, false, kSaved, "Nothing new since 8", {}, 1, 0, "8"},
-        {"an unread page is owed",
-         10,
-         {9},
-         false,
-         kSavedWithNotes,
-         saved + " (1 page could not be read); 1 page still owed",
-         {10, -9},
-         3,
-         2,
-         "10 9"},
-        {"the owed page is read", 10, {}, false, kSaved, saved, {9}, 2, 2, "10"},
-        {"a stop for unanswered pages keeps the record",
+        {"an unread page", 10, {9}, false, kSavedWithNotes, owed, {10, -9}, 3, 2, "10 9"},
+        {"the owed page read", 10, {}, false, kSaved, saved, {9}, 2, 2, "10"},
+        {"unanswered pages",
          20,
          {19, 18, 17, 16, 15},
          false,
          kSavedWithNotes,
-         saved + " (stopped: the site did not answer 5 times in a row; 5 pages could not be read)",
+         stopped,
          {20, -19, -18, -17, -16, -15},
          7,
          2,
          "10"},
-        {"the run after the stop",
+        {"after the stop",
          20,
          {},
          false,
@@ -214,18 +212,13 @@ TEST_F(NewArticlesTest, AGrowingSiteIsClippedOnceOverAndNothingIsSkipped) {
          11,
          2,
          "20"},
-        {"a failure keeps the record", 25, {}, true, kFileFailure, "", {}, 6, 0, "20"},
-        {"the run after the failure",
-         25,
-         {},
-         false,
-         kSaved,
-         saved,
-         {25, 24, 23, 22, 21},
-         6,
-         2,
-         "25"},
+        {"a failure", 25, {}, true, kFileFailure, "", {}, 6, 0, "20"},
+        {"after the failure", 25, {}, false, kSaved, saved, {25, 24, 23, 22, 21}, 6, 2, "25"},
+        // The day after the articles': the date ends the walk, and the record
+        // moves all the same.
+        {"a date comes first", 28, {}, false, kSaved, saved, {}, 2, 2, "28", {{2008, 7, 17}}},
     };
+    // clang-format on
     for (const NewRunCase& run : runs) {
         SCOPED_TRACE(run.name);
         site.SetNewest(run.newest);
@@ -239,7 +232,7 @@ TEST_F(NewArticlesTest, AGrowingSiteIsClippedOnceOverAndNothingIsSkipped) {
         site.requests.clear();
         disk.writes = 0;
 
-        EXPECT_EQ(RunNew(), run.code);
+        EXPECT_EQ(RunNew("C:\\Clips", run.since), run.code);
 
         if (!run.status.empty()) {
             EXPECT_EQ(LastLine(out.Text()), run.status);
