@@ -62,7 +62,7 @@ class JudgingClip final : public ClipDialog {
 };
 
 PageText RecordPath(const ClipRequest& request, char separator) {
-    const PageText path = ClipFolder(request.folder, separator) + kRecordFileName;
+    PageText path = ClipFolder(request.folder, separator) + kRecordFileName;
     if (Length(path) >= kMaxPathBytes) {
         throw FileFailure(FileCause::badPath, path);
     }
