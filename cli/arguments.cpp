@@ -103,6 +103,7 @@ std::string ReadSince(const std::string& value, ClipArguments& arguments,
         return "--since: " + Quoted(value) + " is not a date; give YYYY-MM-DD, today or yesterday";
     }
     arguments.since = *since;
+    arguments.sinceGiven = true;
     return {};
 }
 
@@ -152,6 +153,7 @@ std::vector<Option> Options(const CalendarDate& today) {
         {"site", ReadSite, {}},
         {"connections", ReadConnections, {}},
         {"wait", ReadWait, {}},
+        {"new", {}, [](ClipArguments& arguments) { arguments.newArticles = true; }},
         {"quiet", {}, [](ClipArguments& arguments) { arguments.quiet = true; }},
         {"help", {}, [](ClipArguments& arguments) { arguments.help = true; }},
         {"version", {}, [](ClipArguments& arguments) { arguments.version = true; }},
@@ -241,6 +243,8 @@ std::string UsageText() {
            "                     the [Fetch] section of Wendrel.ini, else 4)\n"
            "  --wait SECONDS     ask for the site until it answers, at most SECONDS,\n"
            "                     before the run begins (default: 0)\n"
+           "  --new              only the articles new since the last --new run into the\n"
+           "                     folder, atop today's file; --since still ends the walk\n"
            "  --quiet            no progress; the last line is printed all the same\n"
            "  --help             this text\n"
            "  --version          the program's version\n"

@@ -14,10 +14,12 @@ namespace wendrel::cli {
 // the environment, which parsing does not read.
 struct ClipArguments {
     CalendarDate since{};
+    bool sinceGiven = false;
     std::optional<std::string> folder;
     std::optional<std::string> site;
     std::optional<int> connections;
     std::chrono::seconds siteWait{0};
+    bool newArticles = false;
     bool quiet = false;
     bool help = false;
     bool version = false;

@@ -7,7 +7,6 @@
 #include "cli/console_stream.h"
 #include "cli/interruption.h"
 #include "cli/site_wait.h"
-#include "engine/clip_run.h"
 #include "engine/failure.h"
 #include "engine/site.h"
 
@@ -25,9 +24,12 @@ std::string FileFailureLine(const FileFailure& failure) {
     return line.replace(mark, 2, ConsoleText(failure.Path()));
 }
 
+}  // namespace
+
 ExitCode ExitCodeOf(ClipOutcome outcome) {
     switch (outcome) {
         case ClipOutcome::saved:
+        case ClipOutcome::nothingNew:
             break;
         case ClipOutcome::savedWithNotes:
             return kSavedWithNotes;
@@ -39,21 +41,29 @@ ExitCode ExitCodeOf(ClipOutcome outcome) {
     return kSaved;
 }
 
-}  // namespace
+void WaitForSite(const ClipRequest& request, PageFetcher& fetcher, ConsoleClip& clip) {
+    if (request.siteWait.count() > 0) {
+        WaitForAnswer(fetcher, ListPageAddress(request.siteBase), request.siteWait,
+                      [&clip] { clip.KeepPainting(); });
+    }
+}
 
 ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipFileWriter& writer,
                         Console& console) {
     ConsoleClip clip(request.since, request.folder, console);
-    try {
-        if (request.siteWait.count() > 0) {
-            WaitForAnswer(fetcher, ListPageAddress(request.siteBase), request.siteWait,
-                          [&clip] { clip.KeepPainting(); });
-        }
+    return ReportingFailures(console, [&] {
+        WaitForSite(request, fetcher, clip);
         WalkLimits limits;
         limits.connections = request.connections;
         const ClipOutcome outcome = RunClip(clip, fetcher, writer, request.siteBase, limits);
         console.Status(ConsoleText(clip.Status()));
         return ExitCodeOf(outcome);
+    });
+}
+
+ExitCode ReportingFailures(Console& console, const std::function<ExitCode()>& run) {
+    try {
+        return run();
     } catch (const FileFailure& failure) {
         console.Failure(FileFailureLine(failure));
         return kFileFailure;

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 
 #include "cli/console.h"
 #include "engine/clip_dialog.h"
 #include "engine/clip_file.h"
+#include "engine/clip_run.h"
 #include "engine/page_fetcher.h"
 #include "engine/text.h"
 
@@ -32,9 +34,22 @@ struct ClipRequest {
     std::chrono::seconds siteWait{0};
 };
 
+class ConsoleClip;
+
+// When the request asks for it, keeps asking for the site's list page until it
+// answers or the request's wait is over, so that a run started before the
+// network is up still finds the site. Ctrl+C ends the wait as it ends a run.
+void WaitForSite(const ClipRequest& request, PageFetcher& fetcher, ConsoleClip& clip);
+
 // Runs the clip and ends with the status text on standard output, or the
 // failure's message on standard error, as the last line.
 ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipFileWriter& writer,
                         Console& console);
+
+// The exit status of run, or of the failure it raised, whose message then
+// ends standard error.
+ExitCode ReportingFailures(Console& console, const std::function<ExitCode()>& run);
+
+ExitCode ExitCodeOf(ClipOutcome outcome);
 
 }  // namespace wendrel::cli

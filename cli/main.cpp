@@ -3,6 +3,7 @@
 #include <ctime>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "cli/console.h"
 #include "cli/console_stream.h"
 #include "cli/interruption.h"
+#include "cli/new_command.h"
 #include "cli/settings.h"
 #include "engine/clip_file.h"
 #include "engine/page_fetcher.h"
@@ -42,7 +44,8 @@ ClipRequest RequestOf(const ClipArguments& arguments) {
 int Main(const std::vector<std::string>& commandLine) {
     KeepRunningWhenOutputCloses();
     ListenForInterruption();
-    const ParsedArguments parsed = ParseArguments(commandLine, Today());
+    const CalendarDate today = Today();
+    const ParsedArguments parsed = ParseArguments(commandLine, today);
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "%s: %s\n", kProgramName, ConsoleText(parsed.error).c_str());
         return kBadArguments;
@@ -58,7 +61,15 @@ int Main(const std::vector<std::string>& commandLine) {
     Console console(stdout, stderr, parsed.arguments.quiet, IsTerminal(stdout));
     SystemPageFetcher fetcher;
     SystemClipFileWriter writer;
-    return RunClipCommand(RequestOf(parsed.arguments), fetcher, writer, console);
+    ClipRequest request = RequestOf(parsed.arguments);
+    if (!parsed.arguments.newArticles) {
+        return RunClipCommand(request, fetcher, writer, console);
+    }
+    // The file of the day grows; a date given is only a floor.
+    const std::optional<CalendarDate> since =
+        parsed.arguments.sinceGiven ? std::optional<CalendarDate>(request.since) : std::nullopt;
+    request.since = today;
+    return RunNewArticlesCommand(request, since, fetcher, writer, console);
 }
 
 int ResourceFailure(const std::exception& failure) {

@@ -17,6 +17,9 @@ struct WalkProgress {
     PageText address;  // this article's
     PageText date;     // its registration date; empty when none is recognised
     int pagesUnread;   // pages so far that could not be read
+    int number;        // this article's number
+    bool unread;       // this page could not be read
+    bool beforeSince;  // registered before the since date: it ends the walk, unkept
 };
 
 // What a run is doing, for a window that treats the stages differently: a
@@ -44,6 +47,10 @@ class ClipDialog {
     virtual void ArticleRead(const WalkProgress& progress) { static_cast<void>(progress); }
     // When the run enters a stage, reading first.
     virtual void EnterStage(ClipStage stage) { static_cast<void>(stage); }
+    // Once the walk is over, before the clip is written: complete unless it
+    // stopped early (pages in a row unread or undated), so that a later run
+    // knows whether every article it passed was judged.
+    virtual void WalkEnded(bool complete) { static_cast<void>(complete); }
 };
 
 }  // namespace wendrel

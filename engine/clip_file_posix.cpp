@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -110,7 +111,44 @@ class TemporaryFile {
     bool m_renamed = false;
 };
 
+// Closes the descriptor it was given on every path.
+class OpenFile {
+  public:
+    explicit OpenFile(int fd) : m_fd(fd) {}
+    ~OpenFile() { close(m_fd); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    int Descriptor() const { return m_fd; }
+
+  private:
+    int m_fd;
+};
+
 }  // namespace
+
+std::optional<PageText> SystemClipFileWriter::ReadExisting(const PageText& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd == -1) {
+        if (errno == ENOENT) {
+            return std::nullopt;
+        }
+        throw FileFailure(CauseOf(errno), path);
+    }
+    const OpenFile file(fd);
+    PageText bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t read = ::read(file.Descriptor(), buffer, sizeof buffer);
+        if (read < 0) {
+            throw FileFailure(CauseOf(errno), path);
+        }
+        if (read == 0) {
+            return bytes;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(read));
+    }
+}
 
 char SystemClipFileWriter::PathSeparator() const {
     return '/';
@@ -121,7 +159,7 @@ bool SystemClipFileWriter::IsFolder(const PageText& folder) {
     return stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-bool SystemClipFileWriter::Exists(const PageText& path) {
+bool SystemClipFileWriter::WouldReplace(const PageText& path) {
     struct stat status {};
     return lstat(path.c_str(), &status) == 0;
 }

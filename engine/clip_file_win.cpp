@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "engine/clip_file.h"
@@ -200,7 +201,46 @@ class TemporaryFile {
     bool m_moved = false;
 };
 
+// Closes the handle it was given on every path.
+class OpenFile {
+  public:
+    explicit OpenFile(HANDLE handle) : m_handle(handle) {}
+    ~OpenFile() { CloseHandle(m_handle); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    HANDLE Handle() const { return m_handle; }
+
+  private:
+    HANDLE m_handle;
+};
+
 }  // namespace
+
+std::optional<PageText> SystemClipFileWriter::ReadExisting(const PageText& path) {
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            return std::nullopt;
+        }
+        Fail(path, error);
+    }
+    const OpenFile file(handle);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Handle(), &size)) {
+        Fail(path);
+    }
+    PageText bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        (!ReadFile(file.Handle(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+         read != bytes.size())) {
+        Fail(path, read != bytes.size() ? ERROR_HANDLE_EOF : GetLastError());
+    }
+    return bytes;
+}
 
 char SystemClipFileWriter::PathSeparator() const {
     return '\\';
@@ -211,7 +251,7 @@ bool SystemClipFileWriter::IsFolder(const PageText& folder) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool SystemClipFileWriter::Exists(const PageText& path) {
+bool SystemClipFileWriter::WouldReplace(const PageText& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 

@@ -33,6 +33,7 @@ constexpr char kSavedStatus[] = "Saved to ";
 constexpr char kNoArticlesStatus[] = "No articles found at ";
 constexpr char kNoAnswerStatus[] = "No answer from ";
 constexpr char kNothingSavedStatus[] = "Nothing saved";
+constexpr char kNothingNewStatus[] = "Nothing new since ";
 constexpr char kNotesOpen[] = " (";
 constexpr char kNotesJoin[] = "; ";
 constexpr char kNotesClose[] = ")";
@@ -58,12 +59,6 @@ PageText UndatedStopNote() {
 PageText UnreadStopNote() {
     return "stopped: the site did not answer " + std::to_string(kMaxUnreadInARow) +
            " times in a row";
-}
-
-PageText FormatSinceDate(const CalendarDate& date) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
 }
 
 PageText ArticleAddress(const PageText& siteBase, int number) {
@@ -125,14 +120,28 @@ PageText ArticleContent(const PageText& page) {
     return MidText(page, title, end - title);
 }
 
-// The folder with the writer's separator behind it, added only when missing.
-PageText ClipFolder(const PageText& folderText, char separator) {
-    const PageText separatorText(1, separator);
-    if (CompareText(RightText(folderText, 1), separatorText) != 0) {
-        return folderText + separatorText;
+// The article numbers a walk asks for, in turn: from the newest down to just
+// above the floor, then those an earlier run owes. 0 past the last.
+class ArticleOrder {
+  public:
+    ArticleOrder(int newest, const WalkLimits& limits)
+        : m_newest(newest), m_newCount(std::max(newest - limits.floor, 0)), m_owed(limits.owed) {}
+
+    int At(int position) const {
+        if (position < m_newCount) {
+            return m_newest - position;
+        }
+        const auto owed = static_cast<std::size_t>(position - m_newCount);
+        return owed < m_owed.size() ? m_owed[owed] : 0;
     }
-    return folderText;
-}
+    // Owed articles are kept whatever their date: their run wanted them.
+    bool IsNew(int position) const { return position < m_newCount; }
+
+  private:
+    int m_newest;
+    int m_newCount;
+    const std::vector<int>& m_owed;
+};
 
 // How a walk ended, for the status line.
 struct Walk {
@@ -192,24 +201,28 @@ class Streak {
     int m_length = 0;
 };
 
-Walk WalkArticles(ClipDialog& dialog, FetchWindow& window, const PageText& siteBase, int newest,
-                  const PageText& since, const WalkLimits& limits) {
+Walk WalkArticles(ClipDialog& dialog, FetchWindow& window, const PageText& siteBase,
+                  const ArticleOrder& order, const PageText& since, const WalkLimits& limits) {
     Walk walk;
     Streak undated(kMaxPagesWithoutDate);
     Streak unread(kMaxUnreadInARow);
-    int nextAsked = newest;
+    int nextAsked = 0;
     int articlesRead = 0;
-    for (int number = newest; number >= 1; --number) {
+    for (int position = 0; order.At(position) != 0; ++position) {
+        const int number = order.At(position);
         const PageText address = ArticleAddress(siteBase, number);
         dialog.SetStatusText(kReadingStatus + address);
-        while (nextAsked >= 1 && window.Outstanding() < limits.connections) {
-            window.Ask(ArticleAddress(siteBase, nextAsked--));
+        while (order.At(nextAsked) != 0 && window.Outstanding() < limits.connections) {
+            window.Ask(ArticleAddress(siteBase, order.At(nextAsked++)));
         }
         const FetchedPage fetched = window.TakeOldest([&dialog] { dialog.KeepPainting(); });
         const PageText date = RegistrationDate(fetched.page);
-        dialog.ArticleRead(
-            {++articlesRead, address, date, walk.unreadPages + (fetched.unread ? 1 : 0)});
-        if (!date.empty() && CompareText(since, date) > 0) {
+        const bool beforeSince =
+            order.IsNew(position) && !date.empty() && CompareText(since, date) > 0;
+        dialog.ArticleRead({++articlesRead, address, date,
+                            walk.unreadPages + (fetched.unread ? 1 : 0), number, fetched.unread,
+                            beforeSince});
+        if (beforeSince) {
             break;
         }
         CollectArticle(walk.collected, address, ArticleContent(fetched.page), limits.maxClipBytes);
@@ -240,7 +253,7 @@ FetchedPage ListPage(ClipDialog& dialog, FetchWindow& window, const PageText& si
 PageText TargetPath(ClipFileWriter& writer, const PageText& folder, const PageText& since,
                     const Walk& walk) {
     PageText path = folder + since + kClipSuffix;
-    if (walk.siteStoppedAnswering && writer.Exists(path)) {
+    if (walk.siteStoppedAnswering && writer.WouldReplace(path)) {
         return folder + since + kIncompleteSuffix + kClipSuffix;
     }
     return path;
@@ -279,13 +292,19 @@ ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& write
             dialog.SetStatusText(kNoArticlesStatus + ListPageAddress(siteBase));
             return ClipOutcome::noArticles;
         }
-        walk = WalkArticles(dialog, window, siteBase, newest, since, walkLimits);
+        if (newest <= limits.floor && limits.owed.empty()) {
+            dialog.SetStatusText(kNothingNewStatus + std::to_string(limits.floor));
+            return ClipOutcome::nothingNew;
+        }
+        walk = WalkArticles(dialog, window, siteBase, ArticleOrder(newest, limits),
+                            limits.walkSince.value_or(since), walkLimits);
     }
     if (walk.siteStoppedAnswering && walk.pagesRead == 0) {
         dialog.SetStatusText(PageText(kNothingSavedStatus) + kNotesOpen + walk.stopNote +
                              kNotesClose);
         return ClipOutcome::noAnswer;
     }
+    dialog.WalkEnded(walk.stopNote.empty());
     CleanUpClip(walk.collected);
     const PageText target = TargetPath(writer, folder, since, walk);
     dialog.EnterStage(ClipStage::writing);
@@ -296,6 +315,20 @@ ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& write
 }
 
 }  // namespace
+
+PageText FormatSinceDate(const CalendarDate& date) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
+
+PageText ClipFolder(const PageText& folderText, char separator) {
+    const PageText separatorText(1, separator);
+    if (CompareText(RightText(folderText, 1), separatorText) != 0) {
+        return folderText + separatorText;
+    }
+    return folderText;
+}
 
 ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits) {

@@ -3,6 +3,8 @@
 
 #include <climits>
 #include <cstddef>
+#include <optional>
+#include <vector>
 
 #include "engine/abandon_signal.h"
 #include "engine/clip_dialog.h"
@@ -29,9 +31,20 @@ constexpr int kMaxConnections = 8;
 // positions, so a longer clip could not be cleaned correctly.
 // connections is the window of article pages fetched at once, 1 to
 // kMaxConnections; 1 fetches one page at a time.
+// The rest serve a run that clips only what is new since an earlier run and
+// keep the dialog's run as it is when left at their defaults.
 struct WalkLimits {
     std::size_t maxClipBytes = INT_MAX;
     int connections = 1;
+    // Article numbers at or below floor were judged by an earlier run and are
+    // not asked for; 0 walks down to article 1.
+    int floor = 0;
+    // Numbers at or below floor that an earlier run could not read, newest
+    // first: asked for after the new articles, whatever their date.
+    std::vector<int> owed{};
+    // The date the walk stops before, when it is not the since date, which
+    // then only names the clip file; an empty text stops at no date.
+    std::optional<PageText> walkSince{};
 };
 
 // How a run that raised no failure ended.
@@ -42,6 +55,7 @@ enum class ClipOutcome {
     // The list page, or every article page before the walk gave up, got no
     // answer; nothing was written.
     noAnswer,
+    nothingNew,  // nothing above the floor and nothing owed; nothing was written
 };
 
 // Collects every article registered on or after the dialog's since date, newest
@@ -59,10 +73,20 @@ enum class ClipOutcome {
 // walk stops are those of fetching one page at a time; pages fetched past the
 // stop are abandoned. Transient failures are tried again after pause; a site
 // that refuses (429, 503) holds back every request of the run, and the window
-// narrows for a while.
+// narrows for a while. With nothing above limits.floor and nothing owed only
+// the list page is read, and the status says "Nothing new since " and the
+// floor.
 ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits = {});
 ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits, Pause& pause);
+
+// The date as a clip file is named and as the site writes registration dates:
+// yyyy-mm-dd.
+PageText FormatSinceDate(const CalendarDate& date);
+
+// The folder with separator behind it, added only when missing: where the
+// clip file and whatever lives beside it go.
+PageText ClipFolder(const PageText& folderText, char separator);
 
 }  // namespace wendrel

@@ -28,7 +28,8 @@ std::string Asked(const ClipArguments& arguments) {
            (arguments.siteWait.count() > 0 ? " wait=" + std::to_string(arguments.siteWait.count())
                                            : "") +
            (arguments.quiet ? " quiet" : "") + (arguments.help ? " help" : "") +
-           (arguments.version ? " version" : "");
+           (arguments.version ? " version" : "") + (arguments.newArticles ? " new" : "") +
+           (arguments.newArticles && arguments.sinceGiven ? ", since given" : "");
 }
 
 TEST(ArgumentsTest, ReadsASoundCommandLine) {
@@ -51,6 +52,9 @@ TEST(ArgumentsTest, ReadsASoundCommandLine) {
         {{"--wait=3600", "--wait", "0"}, "2026-3-1 folder=- site=- connections=-"},
         // Only written with "=" is a value that begins with "--" a value.
         {{"--folder=--clips"}, "2026-3-1 folder=--clips site=- connections=-"},
+        // --new tells a date given from the default, which it does not take as a floor.
+        {{"--new"}, "2026-3-1 folder=- site=- connections=- new"},
+        {{"--since", "today", "--new"}, "2026-3-1 folder=- site=- connections=- new, since given"},
     };
     for (const SoundCase& sound : cases) {
         const ParsedArguments parsed = ParseArguments(sound.arguments, kToday);
@@ -89,6 +93,7 @@ TEST(ArgumentsTest, NamesTheArgumentAtFault) {
          "--since: the value is missing before --; write --since=VALUE for a value that begins "
          "with --"},
         {{"--quiet=yes"}, "--quiet: takes no value"},
+        {{"--new=yes"}, "--new: takes no value"},
         {{"--speed", "1"}, "--speed: not an argument of wendrel-clip; see --help"},
         {{"2026-03-01"}, "2026-03-01: not an argument of wendrel-clip; see --help"},
     };

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/console_clip.h"
 #include "cli/site_wait.h"
+#include "cli/new_command.h"
 #include "engine/clip_run.h"
 #include "engine/failure.h"
 #include "tests/fakes.h"
@@ -15,6 +18,7 @@ namespace wendrel::cli {
 namespace {
 
 using wendrel::testing::ArticlePage;
+using wendrel::testing::CleanedArticle;
 using wendrel::testing::FakeDisk;
 using wendrel::testing::FakeSite;
 
@@ -146,6 +150,144 @@ TEST(SiteWaitTest, PausesGrowToFifteenSeconds) {
     }
 }
 
+// A site of articles n, titled Tn, registered on the day of the run but for
+// article 1, of the day before.
+class NewArticlesTest : public ClipCommandTest {
+  protected:
+    static constexpr char kDayFile[] = "C:\\Clips\\2008-07-16.html";
+    static constexpr char kRecordFile[] = "C:\\Clips\\wendrel-record.txt";
+
+    NewArticlesTest() {
+        for (int number = 1; number <= 30; ++number) {
+            site.SetArticle(number, ArticlePage(number == 1 ? "2008-07-15" : "2008-07-16",
+                                                Title(number), Body(number)));
+        }
+    }
+    static PageText Title(int number) { return "T" + std::to_string(number); }
+    static PageText Body(int number) { return "B" + std::to_string(number); }
+
+    ExitCode RunNew(const PageText& folder = "C:\\Clips",
+                    const std::optional<CalendarDate>& since = std::nullopt) {
+        Console console(out.File(), errors.File(), true, false);
+        return RunNewArticlesCommand({{2008, 7, 16}, folder, wendrel::testing::kBase, 1}, since,
+                                     site, disk, console);
+    }
+    static std::string LastLine(std::string text) {
+        text.pop_back();
+        return text.substr(text.rfind('\n') + 1);
+    }
+    // -n: article n could not be read, and only its address was kept.
+    static PageText Clip(const std::vector<int>& numbers) {
+        PageText clip;
+        for (int number : numbers) {
+            clip += number > 0 ? CleanedArticle(number, Title(number), Body(number))
+                               : "<b><br><hr><br>" + FakeSite::ArticleAddress(-number) + "<br></b>";
+        }
+        return clip;
+    }
+};
+
+struct NewRunCase {
+    const char* name;
+    int newest;
+    std::vector<int> unread;  // pages that cannot be read in this run
+    bool clipFails;           // the day's file cannot be written
+    ExitCode code;
+    std::string status;      // the last line on standard output
+    std::vector<int> added;  // what went in front of the day's file
+    std::size_t requests;
+    int writes;
+    const char* record;  // the site's line in the record file afterwards
+    std::optional<CalendarDate> since{};
+};
+
+// Each run starts where the one before left: no article is ever skipped.
+TEST_F(NewArticlesTest, AGrowingSiteIsClippedOnceOverAndNothingIsSkipped) {
+    const std::string saved = std::string("Saved to ") + kDayFile;
+    const std::string owed = saved + " (1 page could not be read); 1 page still owed";
+    const std::string stopped =
+        saved + " (stopped: the site did not answer 5 times in a row; 5 pages could not be read)";
+    // clang-format off: one run a row
+    const NewRunCase runs[] = {
+        {"no record: today's", 3, {}, false, kSaved, saved, {3, 2}, 4, 2, "3"},
+        {"five more", 8, {}, false, kSaved, saved, {8, 7, 6, 5, 4}, 6, 2, "8"},
+        {"none more", 8, {}, false, kSaved, "Nothing new since 8", {}, 1, 0, "8"},
+        {"an unread page", 10, {9}, false, kSavedWithNotes, owed, {10, -9}, 3, 2, "10 9"},
+        {"the owed page read", 10, {}, false, kSaved, saved, {9}, 2, 2, "10"},
+        {"unanswered pages",
+         20,
+         {19, 18, 17, 16, 15},
+         false,
+         kSavedWithNotes,
+         stopped,
+         {20, -19, -18, -17, -16, -15},
+         7,
+         2,
+         "10"},
+        {"after the stop",
+         20,
+         {},
+         false,
+         kSaved,
+         saved,
+         {20, 19, 18, 17, 16, 15, 14, 13, 12, 11},
+         11,
+         2,
+         "20"},
+        {"a failure", 25, {}, true, kFileFailure, "", {}, 6, 0, "20"},
+        {"after the failure", 25, {}, false, kSaved, saved, {25, 24, 23, 22, 21}, 6, 2, "25"},
+        // The day after the articles': the date ends the walk, and the record
+        // moves all the same.
+        {"a date comes first", 28, {}, false, kSaved, saved, {}, 2, 2, "28", {{2008, 7, 17}}},
+    };
+    // clang-format on
+    for (const NewRunCase& run : runs) {
+        SCOPED_TRACE(run.name);
+        site.SetNewest(run.newest);
+        site.answers.clear();
+        for (int number : run.unread) {
+            site.answers[FakeSite::ArticleAddress(number)] = {
+                {FetchEnd::tooManyRedirects, 302, "", -1}};
+        }
+        disk.full = run.clipFails ? std::set<PageText>{kDayFile} : std::set<PageText>{};
+        const PageText earlier = disk.files[kDayFile];
+        site.requests.clear();
+        disk.writes = 0;
+
+        EXPECT_EQ(RunNew("C:\\Clips", run.since), run.code);
+
+        if (!run.status.empty()) {
+            EXPECT_EQ(LastLine(out.Text()), run.status);
+        }
+        EXPECT_EQ(disk.files[kDayFile], Clip(run.added) + earlier);
+        EXPECT_EQ(site.requests.size(), run.requests);
+        EXPECT_EQ(disk.writes, run.writes);
+        const PageText& record = disk.files[kRecordFile];
+        EXPECT_EQ(record.substr(record.find(wendrel::testing::kBase)),
+                  std::string(wendrel::testing::kBase) + " " + run.record + "\r\n");
+    }
+}
+
+// Two schedules into two folders keep two records; a line a person damaged
+// falls back to today's articles instead of the whole site.
+TEST_F(NewArticlesTest, EachFolderKeepsItsOwnRecord) {
+    disk.folders.insert("C:\\Other\\");
+    disk.files[kRecordFile] = "http://elsewhere.test 77\r\nhttp://news.test 8\r\n";
+    disk.files["C:\\Other\\wendrel-record.txt"] = "http://news.test 8 nine\n";
+    site.SetNewest(10);
+
+    EXPECT_EQ(RunNew(), kSaved);
+    EXPECT_EQ(RunNew("C:\\Other"), kSavedWithNotes);
+
+    EXPECT_EQ(disk.files[kDayFile], Clip({10, 9}));
+    EXPECT_EQ(disk.files[kRecordFile], "http://elsewhere.test 77\r\nhttp://news.test 10\r\n");
+    EXPECT_EQ(disk.files["C:\\Other\\2008-07-16.html"], Clip({10, 9, 8, 7, 6, 5, 4, 3, 2}));
+    EXPECT_EQ(disk.files["C:\\Other\\wendrel-record.txt"], "http://news.test 10\r\n");
+    EXPECT_EQ(errors.Text(),
+              "C:\\Other\\wendrel-record.txt: the line of this site is damaged; "
+              "clipping from today's articles\n");
+}
+
 TEST(ConsoleTest, ProgressOnATerminalRewritesOneLineAndMakesWayForTheLast) {
     Captured out;
     Captured errors;
@@ -183,7 +325,8 @@ TEST(ProgressLineTest, StaysWithinTheTerminalByShorteningTheAddressFromItsBeginn
     };
     for (const ProgressCase& expected : cases) {
         SCOPED_TRACE(expected.columns);
-        const WalkProgress progress{12, "http://site.example/arti/123456.html", expected.date, 0};
+        const WalkProgress progress{
+            12, "http://site.example/arti/123456.html", expected.date, 0, 123456, false, false};
         EXPECT_EQ(ProgressLine(progress, expected.columns), expected.line);
     }
     const WalkProgress controlled{1, "http://a\x1B[2J\x7F/arti/1.html", "\r", 0};

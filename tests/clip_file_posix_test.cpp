@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "engine/clip_file.h"
@@ -67,8 +68,8 @@ TEST_F(PosixClipFileTest, KnowsFoldersAndFiles) {
     EXPECT_TRUE(writer.IsFolder(folder.string() + "/"));
     EXPECT_FALSE(writer.IsFolder(ClipPath("plain")));
     EXPECT_FALSE(writer.IsFolder(ClipPath("missing/")));
-    EXPECT_TRUE(writer.Exists(ClipPath("plain")));
-    EXPECT_FALSE(writer.Exists(ClipPath("missing")));
+    EXPECT_TRUE(writer.WouldReplace(ClipPath("plain")));
+    EXPECT_FALSE(writer.WouldReplace(ClipPath("missing")));
 }
 
 TEST_F(PosixClipFileTest, TryingTheFolderLeavesNothingBehind) {
@@ -76,6 +77,18 @@ TEST_F(PosixClipFileTest, TryingTheFolderLeavesNothingBehind) {
     EXPECT_EQ(EntriesInFolder(), 0);
 
     EXPECT_THROW(writer.TryFolder(ClipPath("missing/2008-07-16.html")), FileFailure);
+}
+
+// A --new run grows the day's file: a file it cannot read must never be
+// taken for missing and written over.
+TEST_F(PosixClipFileTest, ReadsAnExistingFileAndTellsMissingFromUnreadable) {
+    const std::string bytes = std::string(100000, 'x') + "\xC7\xD1";
+    Put(File("2008-07-16.html"), bytes);
+    fs::create_directory(File("folder.html"));
+
+    EXPECT_EQ(writer.ReadExisting(ClipPath("2008-07-16.html")), bytes);
+    EXPECT_EQ(writer.ReadExisting(ClipPath("missing.html")), std::nullopt);
+    EXPECT_THROW(writer.ReadExisting(ClipPath("folder.html")), FileFailure);
 }
 
 TEST_F(PosixClipFileTest, BackslashIsPartOfAName) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "engine/clip_file.h"
@@ -94,8 +95,8 @@ TEST_F(WindowsClipFileTest, KnowsFoldersAndFiles) {
     EXPECT_TRUE(writer.IsFolder(folder.string() + "\\"));
     EXPECT_FALSE(writer.IsFolder((folder / "plain").string()));
     EXPECT_FALSE(writer.IsFolder((folder / "missing").string() + "\\"));
-    EXPECT_TRUE(writer.Exists((folder / "plain").string()));
-    EXPECT_FALSE(writer.Exists((folder / "missing").string()));
+    EXPECT_TRUE(writer.WouldReplace((folder / "plain").string()));
+    EXPECT_FALSE(writer.WouldReplace((folder / "missing").string()));
 }
 
 TEST_F(WindowsClipFileTest, TryingTheFolderLeavesNothingBehind) {
@@ -103,6 +104,19 @@ TEST_F(WindowsClipFileTest, TryingTheFolderLeavesNothingBehind) {
     EXPECT_EQ(EntriesIn(folder), 0);
 
     EXPECT_THROW(writer.TryFolder((folder / "missing" / kClipName).string()), FileFailure);
+}
+
+// A --new run grows the day's file: a file it cannot read must never be
+// taken for missing and written over.
+TEST_F(WindowsClipFileTest, ReadsAnExistingFileAndTellsMissingFromUnreadable) {
+    const std::string bytes = std::string(100000, 'x') + kEarlierClip;
+    Put(folder / kClipName, bytes);
+    fs::create_directory(folder / "folder.html");
+
+    EXPECT_EQ(writer.ReadExisting(ClipPath()), bytes);
+    EXPECT_EQ(writer.ReadExisting((folder / "missing.html").string()), std::nullopt);
+    EXPECT_EQ(writer.ReadExisting((folder / "missing" / kClipName).string()), std::nullopt);
+    EXPECT_THROW(writer.ReadExisting((folder / "folder.html").string()), FileFailure);
 }
 
 struct FailureCase {

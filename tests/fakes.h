@@ -5,6 +5,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -118,18 +119,28 @@ class FakeDisk : public ClipFileWriter {
     // Folders that exist but take no new file.
     std::set<PageText> unwritableFolders;
     std::map<PageText, PageText> files;
+    std::set<PageText> full;  // paths whose writes fail as on a full disk
+    int writes = 0;           // writes that put a file in place
     char separator = '\\';
 
     char PathSeparator() const override { return separator; }
     bool IsFolder(const PageText& folder) override { return folders.count(folder) != 0; }
-    bool Exists(const PageText& path) override { return files.count(path) != 0; }
+    bool WouldReplace(const PageText& path) override { return files.count(path) != 0; }
     void TryFolder(const PageText& path) override {
         if (unwritableFolders.count(path.substr(0, path.rfind(separator) + 1)) != 0) {
             throw FileFailure(FileCause::accessDenied, path);
         }
     }
     void Write(const PageText& path, std::string_view bytes) override {
+        if (full.count(path) != 0) {
+            throw FileFailure(FileCause::diskFull, path);
+        }
         files[path] = PageText(bytes);
+        ++writes;
+    }
+    std::optional<PageText> ReadExisting(const PageText& path) override {
+        const auto found = files.find(path);
+        return found == files.end() ? std::nullopt : std::optional<PageText>(found->second);
     }
 };
 

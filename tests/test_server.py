@@ -27,6 +27,7 @@ answers with the lines and headers of those whose line contains TEXT, GET
 an idle hour, so that a run cut short cannot leave it behind for ever.
 """
 
+import datetime
 import http.server
 import os
 import re
@@ -72,6 +73,12 @@ def news_page(date, title, body):
 def article_page(number):
     date, title, body = ARTICLES[number]
     return news_page(date, title.encode("cp949"), body.encode("cp949"))
+
+
+def growing_article(number):
+    """Article number of the growing site, registered today."""
+    return news_page(datetime.date.today().isoformat(), ("소식 %d" % number).encode("cp949"),
+                     ("본문 %d" % number).encode("cp949"))
 
 
 def pattern(length):
@@ -299,11 +306,13 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
                4 dated before 2008-07-16;
         gone:  20 to 16 dated, from 15 down busy for good;
         undated: 60 articles without a date;
-        stalled: 1 article that never answers.
+        stalled: 1 article that never answers;
+        growing: as many articles as /grow?to=N last said, all dated today.
         Busy answers are 503 with Retry-After: 0, so that retries come at once."""
         _, _, name, rest = url.path.split("/", 3)
         base = "%s/site/%s" % (self.base(), name)
-        newest = {"notes": 8, "gone": 20, "undated": 60, "stalled": 1}.get(name)
+        newest = {"notes": 8, "gone": 20, "undated": 60, "stalled": 1,
+                  "growing": self.server.growing_newest}.get(name)
         if newest is None:
             self.not_found(url)
         elif rest == "kisa/list/total/home01.html":
@@ -316,6 +325,9 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
     def scenario_article(self, url, name, number):
         if name == "stalled":
             self.hold()
+            return
+        if name == "growing":
+            self.send_body(growing_article(number))
             return
         dated = article_page(3).replace(b"2008-07-17", b"2008-07-20")
         if name == "undated" or (name == "gone" and number <= 15) or (
@@ -332,6 +344,10 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
             self.send_body(article_page(1))
         else:
             self.send_body(dated)
+
+    def grow(self, url):
+        self.server.growing_newest = int(self.query(url, "to", "0"))
+        self.send_body(b"%d" % self.server.growing_newest)
 
     def attempt_times(self, url):
         times = self.server.log.times(self.query(url, "match", ""))
@@ -382,6 +398,7 @@ ROUTES = {
     "/hold": SiteHandler.hold_for,
     "/attempts": SiteHandler.attempt_times,
     "/overlap": SiteHandler.overlap,
+    "/grow": SiteHandler.grow,
 }
 
 
@@ -418,6 +435,7 @@ class SiteServer(socketserver.ThreadingMixIn, http.server.HTTPServer):
     def __init__(self):
         super().__init__(("127.0.0.1", 0), SiteHandler)
         self.log = Log()
+        self.growing_newest = 0
 
 
 def unused_port():

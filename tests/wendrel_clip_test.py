@@ -78,6 +78,21 @@ def serve_site(test, handler, port=0):
     return "http://127.0.0.1:%d" % server.server_address[1]
 
 
+def growing_clip(site, newest, oldest):
+    """Articles newest down to oldest of the growing site, as a clip holds them."""
+    return b"".join(cleaned_article(site, number, "소식 %d" % number, "본문 %d" % number)
+                    for number in range(newest, oldest - 1, -1))
+
+
+def grow(to):
+    with urllib.request.urlopen(SITE + "/grow?to=%d" % to) as answer:
+        answer.read()
+
+
+def day_file(folder):
+    return folder / (datetime.date.today().isoformat() + ".html")
+
+
 def requests_seen(text):
     with urllib.request.urlopen(SITE + "/log?match=" + text) as answer:
         return answer.read().decode("latin-1")
@@ -100,9 +115,10 @@ def stop_with_ctrl_c(test, command, folder, process_of):
     nothing. process_of names the process that gets the signal."""
     earlier = folder / "2008-07-16.html"
     earlier.write_bytes(b"earlier clip")
+    asked = requests_seen("/site/stalled/arti/1.html").count("GET ")
     process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     deadline = time.monotonic() + RUN_LIMIT_SECONDS
-    while "/stalled/arti/1.html" not in requests_seen("/site/stalled/arti/1.html"):
+    while requests_seen("/site/stalled/arti/1.html").count("GET ") == asked:
         test.assertLess(time.monotonic(), deadline, "the run never asked for the article")
         time.sleep(0.05)
     started = time.monotonic()
@@ -156,6 +172,19 @@ class WindowsRunTest(unittest.TestCase):
         stop_with_ctrl_c(self, [*LAUNCHER, str(PROGRAM), "--since", "2008-07-16", "--site",
                                 SITE + "/site/stalled", "--folder", windows_path(self.folder)],
                          self.folder, only_child)
+
+    def test_new_runs_share_the_record_through_windows_paths(self):
+        site = SITE + "/site/growing"
+        for newest, clip in [(2, growing_clip(site, 2, 1)), (4, growing_clip(site, 4, 1))]:
+            grow(newest)
+            run = Run(subprocess.run(
+                [*LAUNCHER, str(PROGRAM), "--new", "--site", site, "--folder",
+                 windows_path(self.folder), "--quiet"], capture_output=True,
+                timeout=RUN_LIMIT_SECONDS))
+            self.assertEqual(run.status, 0, run.errors)
+            self.assertEqual(day_file(self.folder).read_bytes(), clip)
+        self.assertTrue((self.folder / "wendrel-record.txt").read_bytes().endswith(
+            site.encode() + b" 4\r\n"))
 
 
 class WendrelClipTest(unittest.TestCase):
@@ -344,8 +373,9 @@ class WendrelClipTest(unittest.TestCase):
     def test_a_thread_that_cannot_start_ends_with_status_5_and_one_line(self):
         # The limit lets the program start, and then no thread, or one: the
         # Ctrl+C listener's fails, or the first fetch thread's. Leak checking
-        # would need a thread of its own.
-        self.folder.chmod(0o755)
+        # would need a thread of its own. The folder is the user's, so that
+        # the run gets as far as its threads.
+        os.chown(self.folder, LONE_USER, LONE_USER)
         for limit in (1, 2):
             with self.subTest(limit=limit):
                 run = self.clip(program="setpriv", prefix=[
@@ -357,6 +387,26 @@ class WendrelClipTest(unittest.TestCase):
                                  r"\Awendrel-clip: out of memory or another resource: .+\n\Z")
                 self.assertEqual(self.entries(), [])
 
+    def test_new_runs_clip_each_article_once(self):
+        site = SITE + "/site/growing"
+        runs = [
+            # No record: today's articles, as --since today.
+            (3, "Saved to %s" % day_file(self.folder), growing_clip(site, 3, 1)),
+            # Five more: they go in front, the earlier bytes follow unchanged.
+            (8, "Saved to %s" % day_file(self.folder), growing_clip(site, 8, 1)),
+            (8, "Nothing new since 8", growing_clip(site, 8, 1)),
+        ]
+        for newest, status, clip in runs:
+            with self.subTest(newest=newest, status=status):
+                grow(newest)
+                asked = requests_seen("/site/growing/").count("GET ")
+                run = self.run_clip("--new", "--site", site, "--folder", str(self.folder))
+                self.assertEqual((run.status, run.last_line(run.out)), (0, status), run.errors)
+                self.assertEqual(day_file(self.folder).read_bytes(), clip)
+        # Nothing new: the list page and nothing else.
+        self.assertEqual(requests_seen("/site/growing/").count("GET ") - asked, 1)
+        self.assertEqual(self.entries(), [day_file(self.folder).name, "wendrel-record.txt"])
+
     def test_version_is_the_version_records(self):
         rc = (ROOT / "res" / "Wendrel.rc").read_text()
         version = ".".join(re.search(r"^FILEVERSION (\d+), (\d+), (\d+), (\d+)", rc, re.M).groups())
@@ -364,9 +414,13 @@ class WendrelClipTest(unittest.TestCase):
         self.assertEqual((run.status, run.out.decode()), (0, "wendrel-clip %s\n" % version))
 
     def test_ctrl_c_leaves_no_file_and_the_earlier_clip_intact(self):
-        stop_with_ctrl_c(self, [str(PROGRAM), "--since", "2008-07-16", "--site",
-                                SITE + "/site/stalled", "--folder", str(self.folder)],
-                         self.folder, lambda process: process.pid)
+        # A --new run stopped so writes no record either: the next run starts
+        # where this one did.
+        for new in ([], ["--new"]):
+            with self.subTest(new=new):
+                stop_with_ctrl_c(self, [str(PROGRAM), "--since", "2008-07-16", "--site",
+                                        SITE + "/site/stalled", "--folder", str(self.folder),
+                                        *new], self.folder, lambda process: process.pid)
 
 
 def main():

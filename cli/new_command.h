@@ -1,0 +1,22 @@
+// A run that clips what is new since the last such run into the same folder,
+// so that a schedule neither repeats nor skips an article.
+#pragma once
+
+#include <optional>
+
+#include "cli/clip_command.h"
+#include "cli/console.h"
+#include "engine/clip_dialog.h"
+#include "engine/clip_file.h"
+#include "engine/page_fetcher.h"
+
+namespace wendrel::cli {
+
+// Clips the articles above the folder's record for the site into the file
+// named after request.since, the day of the run, in front of what that file
+// held, then moves the record. since, when given, also ends the walk at that
+// date; without it and without a record the walk ends at the day of the run.
+ExitCode RunNewArticlesCommand(const ClipRequest& request, const std::optional<CalendarDate>& since,
+                               PageFetcher& fetcher, ClipFileWriter& writer, Console& console);
+
+}  // namespace wendrel::cli
