@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "cli/console_clip.h"
-#include "cli/site_wait.h"
 #include "cli/new_command.h"
+#include "cli/site_wait.h"
 #include "engine/clip_run.h"
 #include "engine/failure.h"
 #include "tests/fakes.h"
