@@ -12,7 +12,8 @@ namespace wendrel {
 class LingeringThreads {
   public:
     LingeringThreads();
-    // Idle threads end; busy ones end with their job.
+    // Waits for the idle threads to end, and a moment for the busy ones; those
+    // still busy after that end with their job, later.
     ~LingeringThreads();
     LingeringThreads(const LingeringThreads&) = delete;
     LingeringThreads& operator=(const LingeringThreads&) = delete;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <memory>
@@ -38,6 +39,23 @@ TEST(LingeringThreadsTest, AJobStillRunningFinishesAfterItsOwnerIsGone) {
     }
     release->set_value();
     EXPECT_EQ(finished->get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+}
+
+// The process may end just after the owner; a thread still at work on a
+// finished job would race the system's shutdown.
+TEST(LingeringThreadsTest, AFinishedJobIsWhollyOverWhenItsOwnerIsGone) {
+    auto released = std::make_shared<std::atomic<bool>>(false);
+    {
+        LingeringThreads threads;
+        std::promise<void> ran;
+        std::shared_ptr<void> slowToRelease(nullptr, [released](void*) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            *released = true;
+        });
+        threads.Run([&ran, held = std::move(slowToRelease)] { ran.set_value(); });
+        ran.get_future().wait();
+    }
+    EXPECT_TRUE(*released);
 }
 
 TEST(LingeringThreadsTest, ABusyThreadDoesNotHoldUpTheNextJob) {
