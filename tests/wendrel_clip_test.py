@@ -67,6 +67,20 @@ class SlowArticles(test_server.SiteHandler):
         super().do_GET()
 
 
+def as_lone_user(test, program):
+    """The words that run program as LONE_USER, for what root may do anyway;
+    skips test where that user cannot run it at all (no setpriv, or a file
+    system root that only root may enter, as in a bare chroot)."""
+    words = ["setpriv", "--reuid=%d" % LONE_USER, "--regid=%d" % LONE_USER, "--clear-groups"]
+    if not shutil.which("setpriv"):
+        test.skipTest("no setpriv to run the program as an unprivileged user")
+    probe = subprocess.run([*words, str(program), "--version"], capture_output=True)
+    if probe.returncode != 0:
+        test.skipTest("an unprivileged user cannot run the program here: " +
+                      probe.stderr.decode(errors="replace").strip())
+    return words
+
+
 def serve_site(test, handler, port=0):
     """The test site's pages served by handler from this process on port (a
     free one for 0) until the test ends; its base address."""
@@ -256,17 +270,12 @@ class WendrelClipTest(unittest.TestCase):
         tag = "/unwritable-folder"
         command = [str(PROGRAM), "--since", "2008-07-16", "--site", SITE + tag, "--folder",
                    str(read_only), "--quiet"]
-        if os.geteuid() != 0:
-            read_only.chmod(0o555)
-        elif shutil.which("setpriv"):
+        read_only.chmod(0o555)
+        if os.geteuid() == 0:
             self.folder.chmod(0o755)
-            read_only.chmod(0o555)
             program = self.folder / "wendrel-clip"
             shutil.copy(PROGRAM, program)
-            command = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                       str(program), *command[1:]]
-        else:
-            self.skipTest("running as root without setpriv: no folder denies a file")
+            command = [*as_lone_user(self, program), str(program), *command[1:]]
         run = Run(subprocess.run(command, capture_output=True, timeout=RUN_LIMIT_SECONDS))
 
         self.assertEqual(run.status, 4, run.errors)
@@ -376,11 +385,11 @@ class WendrelClipTest(unittest.TestCase):
         # would need a thread of its own. The folder is the user's, so that
         # the run gets as far as its threads.
         os.chown(self.folder, LONE_USER, LONE_USER)
+        lone_user = as_lone_user(self, PROGRAM)
         for limit in (1, 2):
             with self.subTest(limit=limit):
-                run = self.clip(program="setpriv", prefix=[
-                    "--reuid=%d" % LONE_USER, "--regid=%d" % LONE_USER, "--clear-groups",
-                    "prlimit", "--nproc=%d" % limit, str(PROGRAM)],
+                run = self.clip(program=lone_user[0], prefix=[
+                    *lone_user[1:], "prlimit", "--nproc=%d" % limit, str(PROGRAM)],
                     environment=dict(os.environ, ASAN_OPTIONS="detect_leaks=0"))
                 self.assertEqual(run.status, 5, run.errors)
                 self.assertRegex(run.errors.decode(),
