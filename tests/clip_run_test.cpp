@@ -552,21 +552,6 @@ TEST_F(ClipRunTest, MissingFolderFailsBeforeAnyRequest) {
     EXPECT_EQ(dialog.cursorsRemoved, 1);
 }
 
-TEST_F(ClipRunTest, FolderThatTakesNoFileFailsBeforeAnyRequest) {
-    disk.unwritableFolders.insert("C:\\Clips\\");
-    site.SetNewest(1);
-
-    try {
-        Run();
-        FAIL() << "no failure";
-    } catch (const FileFailure& failure) {
-        EXPECT_EQ(failure.Cause(), FileCause::accessDenied);
-        EXPECT_EQ(failure.Path(), kClipPath);
-    }
-    EXPECT_TRUE(site.requests.empty());
-    EXPECT_EQ(dialog.cursorsRemoved, 1);
-}
-
 TEST_F(ClipRunTest, PathThatDoesNotEndWithin260BytesIsABadPath) {
     dialog.folder = "C:\\" + PageText(241, 'x');  // 260 bytes with the name: one too many
     disk.folders.insert(dialog.folder + "\\");
