@@ -146,12 +146,16 @@ inline PageText ArticlePage(const PageText& date, const PageText& title, const P
            kEndMarker + "\n<div>footer</div></html>";
 }
 
+// An article whose page could not be read, as the clip holds it.
+inline PageText UnreadArticle(int number, const PageText& base = kBase) {
+    return "<b><br><hr><br>" + FakeSite::ArticleAddress(number, base) + "<br></b>";
+}
+
 // What article number of the site at base, with a plain title and body,
 // becomes in the cleaned clip.
 inline PageText CleanedArticle(const PageText& base, int number, const PageText& title,
                                const PageText& body) {
-    return "<b><br><hr><br>" + FakeSite::ArticleAddress(number, base) + "<br></b>" + kTitleMarker +
-           title + "<br><br>" + body;
+    return UnreadArticle(number, base) + kTitleMarker + title + "<br><br>" + body;
 }
 
 // The same for the fake site.
