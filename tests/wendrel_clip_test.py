@@ -304,8 +304,6 @@ class WendrelClipTest(unittest.TestCase):
             ["--connections", "0"],
             ["--site", "ftp://127.0.0.1"],
             ["--folder", ""],
-            ["--folder", "--quiet"],
-            ["--wait", "soon"],
             ["--verbose"],
         ]
         for number, arguments in enumerate(cases):
