@@ -117,13 +117,10 @@ TEST_F(ClipCommandTest, QuietLeavesTheStatusAlone) {
               "Saved to C:\\Clips\\2008-07-16.html (stopped: 50 pages in a row had no date)\n");
 }
 
-TEST_F(ClipCommandTest, NoArticlesOrNoAnswerLeavesTheDiskAlone) {
+TEST_F(ClipCommandTest, NoArticlesLeavesTheDiskAlone) {
     EXPECT_EQ(Run(site), kNoArticles);
-    site.answers[FakeSite::ListAddress()] = {{FetchEnd::noAnswer, 0, "", 0}};
-    EXPECT_EQ(Run(site), kNoAnswer);
 
-    EXPECT_EQ(out.Text(), "No articles found at " + FakeSite::ListAddress() + "\nNo answer from " +
-                              FakeSite::ListAddress() + "\n");
+    EXPECT_EQ(out.Text(), "No articles found at " + FakeSite::ListAddress() + "\n");
     EXPECT_TRUE(disk.files.empty());
 }
 
@@ -181,7 +178,7 @@ class NewArticlesTest : public ClipCommandTest {
         PageText clip;
         for (int number : numbers) {
             clip += number > 0 ? CleanedArticle(number, Title(number), Body(number))
-                               : "<b><br><hr><br>" + FakeSite::ArticleAddress(-number) + "<br></b>";
+                               : wendrel::testing::UnreadArticle(-number);
         }
         return clip;
     }
@@ -207,33 +204,17 @@ TEST_F(NewArticlesTest, AGrowingSiteIsClippedOnceOverAndNothingIsSkipped) {
     const std::string owed = saved + " (1 page could not be read); 1 page still owed";
     const std::string stopped =
         saved + " (stopped: the site did not answer 5 times in a row; 5 pages could not be read)";
-    // clang-format off: one run a row
+    // One run a row.
+    // clang-format off
     const NewRunCase runs[] = {
         {"no record: today's", 3, {}, false, kSaved, saved, {3, 2}, 4, 2, "3"},
         {"five more", 8, {}, false, kSaved, saved, {8, 7, 6, 5, 4}, 6, 2, "8"},
         {"none more", 8, {}, false, kSaved, "Nothing new since 8", {}, 1, 0, "8"},
         {"an unread page", 10, {9}, false, kSavedWithNotes, owed, {10, -9}, 3, 2, "10 9"},
         {"the owed page read", 10, {}, false, kSaved, saved, {9}, 2, 2, "10"},
-        {"unanswered pages",
-         20,
-         {19, 18, 17, 16, 15},
-         false,
-         kSavedWithNotes,
-         stopped,
-         {20, -19, -18, -17, -16, -15},
-         7,
-         2,
-         "10"},
-        {"after the stop",
-         20,
-         {},
-         false,
-         kSaved,
-         saved,
-         {20, 19, 18, 17, 16, 15, 14, 13, 12, 11},
-         11,
-         2,
-         "20"},
+        {"unanswered pages", 20, {19, 18, 17, 16, 15}, false, kSavedWithNotes, stopped,
+         {20, -19, -18, -17, -16, -15}, 7, 2, "10"},
+        {"after the stop", 20, {}, false, kSaved, saved, {20, 19, 18, 17, 16, 15, 14, 13, 12, 11}, 11, 2, "20"},
         {"a failure", 25, {}, true, kFileFailure, "", {}, 6, 0, "20"},
         {"after the failure", 25, {}, false, kSaved, saved, {25, 24, 23, 22, 21}, 6, 2, "25"},
         // The day after the articles': the date ends the walk, and the record

@@ -72,13 +72,6 @@ TEST_F(PosixClipFileTest, KnowsFoldersAndFiles) {
     EXPECT_FALSE(writer.WouldReplace(ClipPath("missing")));
 }
 
-TEST_F(PosixClipFileTest, TryingTheFolderLeavesNothingBehind) {
-    writer.TryFolder(ClipPath("2008-07-16.html"));
-    EXPECT_EQ(EntriesInFolder(), 0);
-
-    EXPECT_THROW(writer.TryFolder(ClipPath("missing/2008-07-16.html")), FileFailure);
-}
-
 // A --new run grows the day's file: a file it cannot read must never be
 // taken for missing and written over.
 TEST_F(PosixClipFileTest, ReadsAnExistingFileAndTellsMissingFromUnreadable) {

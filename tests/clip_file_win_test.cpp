@@ -99,13 +99,6 @@ TEST_F(WindowsClipFileTest, KnowsFoldersAndFiles) {
     EXPECT_FALSE(writer.WouldReplace((folder / "missing").string()));
 }
 
-TEST_F(WindowsClipFileTest, TryingTheFolderLeavesNothingBehind) {
-    writer.TryFolder(ClipPath());
-    EXPECT_EQ(EntriesIn(folder), 0);
-
-    EXPECT_THROW(writer.TryFolder((folder / "missing" / kClipName).string()), FileFailure);
-}
-
 // A --new run grows the day's file: a file it cannot read must never be
 // taken for missing and written over.
 TEST_F(WindowsClipFileTest, ReadsAnExistingFileAndTellsMissingFromUnreadable) {

@@ -209,63 +209,6 @@ TEST(ClipRunWindowTest, EveryWindowWritesTheOneAtATimeClipAndStopsAtTheSameArtic
     }
 }
 
-// A site that limits each client: a request that comes while two others are
-// in flight is refused (429, Retry-After: 1). Each answer takes a moment, so
-// that the window's requests do meet.
-class LimitedSite : public FakeSite {
-  public:
-    static constexpr int kLimit = 2;
-
-    using FakeSite::ReadUrl;
-    FetchResult ReadUrl(const PageText& address, PageText& page, AbandonSignal& abandon) override {
-        const bool refuse = m_inFlight.fetch_add(1) >= kLimit;
-        abandon.WaitFor(std::chrono::milliseconds(2));
-        FetchResult result{0, FetchEnd::answered, 429, 1};
-        if (refuse) {
-            refusals.fetch_add(1);
-            page = "slow down";
-        } else {
-            result = FakeSite::ReadUrl(address, page, abandon);
-        }
-        m_inFlight.fetch_sub(1);
-        return result;
-    }
-
-    std::atomic<int> refusals{0};
-
-  private:
-    std::atomic<int> m_inFlight{0};
-};
-
-TEST(ClipRunWindowTest, ALimitingSiteGivesEveryPageAndTheWindowNarrows) {
-    constexpr int kArticles = 40;
-    LimitedSite site;
-    site.SetNewest(kArticles);
-    for (int number = 1; number <= kArticles; ++number) {
-        site.SetArticle(number, testing::ArticlePage("2008-07-20", "T", "B"));
-    }
-    FakeSite oneAtATime;
-    oneAtATime.pages = site.pages;
-    const WindowRun expected = [&oneAtATime] {
-        FakeDialog dialog;
-        FakeDisk disk;
-        FakePause pause;
-        RunClip(dialog, oneAtATime, disk, kBase, WalkLimits{INT_MAX, 1}, pause);
-        return WindowRun{disk.files.at(kClipPath), dialog.statuses, oneAtATime.requests};
-    }();
-    FakeDialog dialog;
-    FakeDisk disk;
-    FakePause pause;
-
-    RunClip(dialog, site, disk, kBase, WalkLimits{INT_MAX, kMaxConnections}, pause);
-
-    EXPECT_EQ(disk.files.at(kClipPath), expected.clip);
-    EXPECT_EQ(dialog.statuses, expected.statuses);
-    EXPECT_EQ(dialog.statuses.back(), std::string("Saved to ") + kClipPath);
-    // Eight requests at a time would be refused several times a round.
-    EXPECT_LT(site.refusals.load(), kArticles / 2);
-}
-
 // Blocks every fetch past the stop until the run abandons it.
 class StuckPastTheStop : public FakeSite {
   public:

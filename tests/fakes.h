@@ -116,8 +116,6 @@ class FakePause : public Pause {
 class FakeDisk : public ClipFileWriter {
   public:
     std::set<PageText> folders{"C:\\Clips\\"};
-    // Folders that exist but take no new file.
-    std::set<PageText> unwritableFolders;
     std::map<PageText, PageText> files;
     std::set<PageText> full;  // paths whose writes fail as on a full disk
     int writes = 0;           // writes that put a file in place
@@ -126,11 +124,7 @@ class FakeDisk : public ClipFileWriter {
     char PathSeparator() const override { return separator; }
     bool IsFolder(const PageText& folder) override { return folders.count(folder) != 0; }
     bool WouldReplace(const PageText& path) override { return files.count(path) != 0; }
-    void TryFolder(const PageText& path) override {
-        if (unwritableFolders.count(path.substr(0, path.rfind(separator) + 1)) != 0) {
-            throw FileFailure(FileCause::accessDenied, path);
-        }
-    }
+    void TryFolder(const PageText&) override {}
     void Write(const PageText& path, std::string_view bytes) override {
         if (full.count(path) != 0) {
             throw FileFailure(FileCause::diskFull, path);
@@ -152,12 +146,16 @@ inline PageText ArticlePage(const PageText& date, const PageText& title, const P
            kEndMarker + "\n<div>footer</div></html>";
 }
 
+// An article whose page could not be read, as the clip holds it.
+inline PageText UnreadArticle(int number, const PageText& base = kBase) {
+    return "<b><br><hr><br>" + FakeSite::ArticleAddress(number, base) + "<br></b>";
+}
+
 // What article number of the site at base, with a plain title and body,
 // becomes in the cleaned clip.
 inline PageText CleanedArticle(const PageText& base, int number, const PageText& title,
                                const PageText& body) {
-    return "<b><br><hr><br>" + FakeSite::ArticleAddress(number, base) + "<br></b>" + kTitleMarker +
-           title + "<br><br>" + body;
+    return UnreadArticle(number, base) + kTitleMarker + title + "<br><br>" + body;
 }
 
 // The same for the fake site.

@@ -4,8 +4,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -184,30 +183,19 @@ TEST(SiteBackOffTest, RefusalsHalveTheWindowAndARowOfPlainAnswersWidensIt) {
     }
 }
 
-// Returns from a hold only when the test lets it.
+// Holds the refused request's pause until the test lifts it.
 class HeldPause : public Pause {
   public:
+    std::promise<void> held;
+    std::promise<void> lifted;
+
     void For(std::chrono::milliseconds, AbandonSignal&) override {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_holding = true;
-        m_changed.notify_all();
-        m_changed.wait(lock, [this] { return m_released; });
-    }
-    void AwaitHold() {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_holding; });
-    }
-    void Release() {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_released = true;
-        m_changed.notify_all();
+        held.set_value();
+        m_lifted.wait();
     }
 
   private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_holding = false;
-    bool m_released = false;
+    std::future<void> m_lifted = lifted.get_future();
 };
 
 TEST(SiteBackOffTest, ARefusalHoldsBackEveryOtherRequestUntilItsPausePassed) {
@@ -215,8 +203,9 @@ TEST(SiteBackOffTest, ARefusalHoldsBackEveryOtherRequestUntilItsPausePassed) {
     AbandonSignal abandon;
     SiteBackOff backOff(pause, abandon, 4);
     ASSERT_TRUE(backOff.Enter(0));
+    std::future<void> held = pause.held.get_future();
     std::thread refused([&backOff] { backOff.Refused(seconds(1)); });
-    pause.AwaitHold();
+    held.wait();
     std::atomic<bool> started{false};
     std::thread other([&] {
         started = backOff.Enter(1);
@@ -225,7 +214,7 @@ TEST(SiteBackOffTest, ARefusalHoldsBackEveryOtherRequestUntilItsPausePassed) {
 
     std::this_thread::sleep_for(milliseconds(100));
     EXPECT_FALSE(started.load());
-    pause.Release();
+    pause.lifted.set_value();
     other.join();
     refused.join();
     EXPECT_TRUE(started.load());

@@ -107,6 +107,24 @@ def day_file(folder):
     return folder / (datetime.date.today().isoformat() + ".html")
 
 
+def clip_new_articles_thrice(test, command, folder):
+    """--new runs of command, which clips into folder, as the growing site
+    gains two articles and then none: the second run puts the two in front of
+    the first run's bytes, the third asks for the list page alone and writes
+    nothing, and the record keeps the newest article."""
+    site = SITE + "/site/growing"
+    for newest in (2, 4, 4):
+        grow(newest)
+        asked = requests_seen("/site/growing/").count("GET ")
+        run = Run(subprocess.run([*command, "--new", "--site", site, "--quiet"],
+                                 capture_output=True, timeout=RUN_LIMIT_SECONDS))
+        test.assertEqual(run.status, 0, run.errors)
+        test.assertEqual(day_file(folder).read_bytes(), growing_clip(site, newest, 1))
+    test.assertEqual(requests_seen("/site/growing/").count("GET ") - asked, 1)
+    test.assertEqual(sorted(os.listdir(folder)), [day_file(folder).name, "wendrel-record.txt"])
+    test.assertTrue((folder / "wendrel-record.txt").read_bytes().endswith(site.encode() + b" 4\r\n"))
+
+
 def requests_seen(text):
     with urllib.request.urlopen(SITE + "/log?match=" + text) as answer:
         return answer.read().decode("latin-1")
@@ -188,18 +206,8 @@ class WindowsRunTest(unittest.TestCase):
                          self.folder, only_child)
 
     def test_new_runs_share_the_record_through_windows_paths(self):
-        site = SITE + "/site/growing"
-        for newest, clip in [(2, growing_clip(site, 2, 1)), (4, growing_clip(site, 4, 1))]:
-            grow(newest)
-            run = Run(subprocess.run(
-                [*LAUNCHER, str(PROGRAM), "--new", "--site", site, "--folder",
-                 windows_path(self.folder), "--quiet"], capture_output=True,
-                timeout=RUN_LIMIT_SECONDS))
-            self.assertEqual(run.status, 0, run.errors)
-            self.assertEqual(day_file(self.folder).read_bytes(), clip)
-        self.assertTrue((self.folder / "wendrel-record.txt").read_bytes().endswith(
-            site.encode() + b" 4\r\n"))
-
+        clip_new_articles_thrice(self, [*LAUNCHER, str(PROGRAM), "--folder",
+                                        windows_path(self.folder)], self.folder)
 
 class WendrelClipTest(unittest.TestCase):
     def setUp(self):
@@ -305,8 +313,6 @@ class WendrelClipTest(unittest.TestCase):
             ["--connections", "0"],
             ["--site", "ftp://127.0.0.1"],
             ["--folder", ""],
-            ["--folder", "--quiet"],
-            ["--wait", "soon"],
             ["--verbose"],
         ]
         for number, arguments in enumerate(cases):
@@ -397,24 +403,7 @@ class WendrelClipTest(unittest.TestCase):
                 self.assertEqual(self.entries(), [])
 
     def test_new_runs_clip_each_article_once(self):
-        site = SITE + "/site/growing"
-        runs = [
-            # No record: today's articles, as --since today.
-            (3, "Saved to %s" % day_file(self.folder), growing_clip(site, 3, 1)),
-            # Five more: they go in front, the earlier bytes follow unchanged.
-            (8, "Saved to %s" % day_file(self.folder), growing_clip(site, 8, 1)),
-            (8, "Nothing new since 8", growing_clip(site, 8, 1)),
-        ]
-        for newest, status, clip in runs:
-            with self.subTest(newest=newest, status=status):
-                grow(newest)
-                asked = requests_seen("/site/growing/").count("GET ")
-                run = self.run_clip("--new", "--site", site, "--folder", str(self.folder))
-                self.assertEqual((run.status, run.last_line(run.out)), (0, status), run.errors)
-                self.assertEqual(day_file(self.folder).read_bytes(), clip)
-        # Nothing new: the list page and nothing else.
-        self.assertEqual(requests_seen("/site/growing/").count("GET ") - asked, 1)
-        self.assertEqual(self.entries(), [day_file(self.folder).name, "wendrel-record.txt"])
+        clip_new_articles_thrice(self, [str(PROGRAM), "--folder", str(self.folder)], self.folder)
 
     def test_version_is_the_version_records(self):
         rc = (ROOT / "res" / "Wendrel.rc").read_text()
