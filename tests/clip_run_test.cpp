@@ -508,6 +508,16 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"EmptyFolderWithSlash", "", {2008, 7, 16}, "/2008-07-16.html", '/'}),
     CaseName());
 
+// Only trying the folder tells that it takes no file; a walk of many minutes
+// must not end there.
+TEST_F(ClipRunTest, FolderThatTakesNoFileFailsBeforeAnyRequest) {
+    disk.unwritableFolders.insert("C:\\Clips\\");
+    site.SetNewest(1);
+
+    EXPECT_THROW(Run(), FileFailure);
+    EXPECT_TRUE(site.requests.empty());
+}
+
 TEST_F(ClipRunTest, MissingFolderFailsBeforeAnyRequest) {
     dialog.folder = "C:\\Gone";
     site.SetNewest(1);

@@ -124,7 +124,13 @@ class FakeDisk : public ClipFileWriter {
     char PathSeparator() const override { return separator; }
     bool IsFolder(const PageText& folder) override { return folders.count(folder) != 0; }
     bool WouldReplace(const PageText& path) override { return files.count(path) != 0; }
-    void TryFolder(const PageText&) override {}
+    // Folders that exist but take no new file.
+    std::set<PageText> unwritableFolders;
+    void TryFolder(const PageText& path) override {
+        if (unwritableFolders.count(path.substr(0, path.rfind(separator) + 1)) != 0) {
+            throw FileFailure(FileCause::accessDenied, path);
+        }
+    }
     void Write(const PageText& path, std::string_view bytes) override {
         if (full.count(path) != 0) {
             throw FileFailure(FileCause::diskFull, path);
