@@ -18,8 +18,11 @@ SiteBackOff::SiteBackOff(Pause& pause, AbandonSignal& abandon, int width)
           m_changed.notify_all();
       }) {}
 
+// A later page must not slip in first: were it refused, its hold would keep
+// back the page the walk needs next.
 bool SiteBackOff::MayStart(long long turn) const {
-    return m_holds == 0 && m_inFlight < m_width && *m_waiting.begin() == turn;
+    return m_holds == 0 && m_inFlight < m_width && turn <= m_nextFirstStart &&
+           *m_waiting.begin() == turn;
 }
 
 bool SiteBackOff::Enter(long long turn) {
@@ -33,6 +36,9 @@ bool SiteBackOff::Enter(long long turn) {
         return false;
     }
     ++m_inFlight;
+    if (turn == m_nextFirstStart) {
+        ++m_nextFirstStart;
+    }
     return true;
 }
 

@@ -27,8 +27,9 @@ class SiteBackOff {
     SiteBackOff& operator=(const SiteBackOff&) = delete;
 
     // Waits until a request for the page asked for as turn may start: no hold
-    // in force, fewer requests in flight than the width, and no page asked for
-    // earlier waiting to start. False, and nothing started, once abandoned.
+    // in force, fewer requests in flight than the width, every page asked for
+    // earlier started at least once, and none of them waiting to start again.
+    // Turns count from 0. False, and nothing started, once abandoned.
     bool Enter(long long turn);
 
     // The request Enter let through ended without a refusal. Plainly answered
@@ -56,6 +57,7 @@ class SiteBackOff {
     int m_inFlight = 0;
     int m_holds = 0;  // refusals whose pause has not yet passed
     int m_plainRow = 0;
+    long long m_nextFirstStart = 0;  // the lowest turn never started yet
     bool m_abandoned = false;
     std::set<long long> m_waiting;
     // Last: it may run its abort at once, which needs the members above.

@@ -220,5 +220,23 @@ TEST(SiteBackOffTest, ARefusalHoldsBackEveryOtherRequestUntilItsPausePassed) {
     EXPECT_TRUE(started.load());
 }
 
+TEST(SiteBackOffTest, APageStartsOnlyOnceEveryPageAskedBeforeItStarted) {
+    FakePause pause;
+    AbandonSignal abandon;
+    SiteBackOff backOff(pause, abandon, 4);
+    std::atomic<bool> started{false};
+    std::thread later([&] {
+        started = backOff.Enter(1);
+        backOff.Ended(true);
+    });
+
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_FALSE(started.load());
+    ASSERT_TRUE(backOff.Enter(0));
+    later.join();
+    EXPECT_TRUE(started.load());
+    backOff.Ended(true);
+}
+
 }  // namespace
 }  // namespace wendrel
