@@ -187,11 +187,9 @@ class NewArticlesTest : public ClipCommandTest {
 struct NewRunCase {
     const char* name;
     int newest;
-    std::vector<int> unread;  // pages that cannot be read in this run
-    bool clipFails;           // the day's file cannot be written
-    ExitCode code;
+    ExitCode code;           // kFileFailure: the day's file cannot be written
     std::string status;      // the last line on standard output
-    std::vector<int> added;  // what went in front of the day's file
+    std::vector<int> added;  // what went in front of the day's file; -n: page n not read
     std::size_t requests;
     int writes;
     const char* record;  // the site's line in the record file afterwards
@@ -207,30 +205,31 @@ TEST_F(NewArticlesTest, AGrowingSiteIsClippedOnceOverAndNothingIsSkipped) {
     // One run a row.
     // clang-format off
     const NewRunCase runs[] = {
-        {"no record: today's", 3, {}, false, kSaved, saved, {3, 2}, 4, 2, "3"},
-        {"five more", 8, {}, false, kSaved, saved, {8, 7, 6, 5, 4}, 6, 2, "8"},
-        {"none more", 8, {}, false, kSaved, "Nothing new since 8", {}, 1, 0, "8"},
-        {"an unread page", 10, {9}, false, kSavedWithNotes, owed, {10, -9}, 3, 2, "10 9"},
-        {"the owed page read", 10, {}, false, kSaved, saved, {9}, 2, 2, "10"},
-        {"unanswered pages", 20, {19, 18, 17, 16, 15}, false, kSavedWithNotes, stopped,
-         {20, -19, -18, -17, -16, -15}, 7, 2, "10"},
-        {"after the stop", 20, {}, false, kSaved, saved, {20, 19, 18, 17, 16, 15, 14, 13, 12, 11}, 11, 2, "20"},
-        {"a failure", 25, {}, true, kFileFailure, "", {}, 6, 0, "20"},
-        {"after the failure", 25, {}, false, kSaved, saved, {25, 24, 23, 22, 21}, 6, 2, "25"},
+        {"no record: today's", 3, kSaved, saved, {3, 2}, 4, 2, "3"},
+        {"five more", 8, kSaved, saved, {8, 7, 6, 5, 4}, 6, 2, "8"},
+        {"none more", 8, kSaved, "Nothing new since 8", {}, 1, 0, "8"},
+        {"an unread page", 10, kSavedWithNotes, owed, {10, -9}, 3, 2, "10 9"},
+        {"the owed page read", 10, kSaved, saved, {9}, 2, 2, "10"},
+        {"unanswered pages", 20, kSavedWithNotes, stopped, {20, -19, -18, -17, -16, -15}, 7, 2, "10"},
+        {"after the stop", 20, kSaved, saved, {20, 19, 18, 17, 16, 15, 14, 13, 12, 11}, 11, 2, "20"},
+        {"a failure", 25, kFileFailure, "", {}, 6, 0, "20"},
+        {"after the failure", 25, kSaved, saved, {25, 24, 23, 22, 21}, 6, 2, "25"},
         // The day after the articles': the date ends the walk, and the record
         // moves all the same.
-        {"a date comes first", 28, {}, false, kSaved, saved, {}, 2, 2, "28", {{2008, 7, 17}}},
+        {"a date comes first", 28, kSaved, saved, {}, 2, 2, "28", {{2008, 7, 17}}},
     };
     // clang-format on
     for (const NewRunCase& run : runs) {
         SCOPED_TRACE(run.name);
         site.SetNewest(run.newest);
         site.answers.clear();
-        for (int number : run.unread) {
-            site.answers[FakeSite::ArticleAddress(number)] = {
-                {FetchEnd::tooManyRedirects, 302, "", -1}};
+        for (int number : run.added) {
+            if (number < 0) {
+                site.answers[FakeSite::ArticleAddress(-number)] = {
+                    {FetchEnd::tooManyRedirects, 302, "", -1}};
+            }
         }
-        disk.full = run.clipFails ? std::set<PageText>{kDayFile} : std::set<PageText>{};
+        disk.full = run.code == kFileFailure ? std::set<PageText>{kDayFile} : std::set<PageText>{};
         const PageText earlier = disk.files[kDayFile];
         site.requests.clear();
         disk.writes = 0;

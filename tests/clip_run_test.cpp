@@ -352,15 +352,13 @@ const PageText kCutWalk = CleanedArticle(9, "T", "B") + CleanedArticle(8, "T", "
                           testing::UnreadArticle(5) + testing::UnreadArticle(4) +
                           testing::UnreadArticle(3);
 
-class EarlierClipTest : public ::testing::TestWithParam<EarlierClipCase> {};
+class EarlierClipTest : public ClipRunTest,
+                        public ::testing::WithParamInterface<EarlierClipCase> {};
 
 // A walk the site cut short, or a list page without an answer, never costs an
 // earlier clip of the date.
 TEST_P(EarlierClipTest, OnlyAWalkThatWasNotCutShortReplacesIt) {
     const EarlierClipCase& c = GetParam();
-    FakeDialog dialog;
-    FakeSite site;
-    FakeDisk disk;
     testing::FakePause pause;
     site.SetNewest(9);
     for (int number = 1; number <= 9; ++number) {

@@ -82,31 +82,19 @@ INSTANTIATE_TEST_SUITE_P(
                   kBothDelays,
                   "served 200",
                   false},
-        RetryCase{"BusyToTheEndKeepsTheBodyServed",
-                  {Status(503)},
-                  kMaxRefusals,
-                  kRefusalDelays,
-                  "served 503",
-                  true},
-        RetryCase{"EveryFailingStatus",
-                  {Status(500), Status(502), Status(504)},
-                  3,
-                  kBothDelays,
-                  "served 504",
-                  true},
+        // clang-format off
+        RetryCase{"BusyToTheEndKeepsTheBodyServed", {Status(503)}, kMaxRefusals, kRefusalDelays,
+                  "served 503", true},
+        RetryCase{"EveryFailingStatus", {Status(500), Status(502), Status(504)}, 3, kBothDelays,
+                  "served 504", true},
         // Refusals and failures each count against their own bound.
         RetryCase{"RefusalsAreNoFailures",
-                  {Status(429), kNoAnswer, Status(503), Status(500), Status(429), kPage},
-                  6,
-                  {seconds(1), seconds(1), seconds(3), seconds(3), seconds(3)},
-                  "served 200",
-                  false},
+                  {Status(429), kNoAnswer, Status(503), Status(500), Status(429), kPage}, 6,
+                  {seconds(1), seconds(1), seconds(3), seconds(3), seconds(3)}, "served 200", false},
         RetryCase{"ThirdFailureEndsAmidRefusals",
-                  {kNoAnswer, Status(429), kNoAnswer, kNoAnswer, kPage},
-                  4,
-                  {seconds(1), seconds(1), seconds(3)},
-                  "",
-                  true},
+                  {kNoAnswer, Status(429), kNoAnswer, kNoAnswer, kPage}, 4,
+                  {seconds(1), seconds(1), seconds(3)}, "", true},
+        // clang-format on
         RetryCase{"RetryAfterTakesThePlaceOfTheDelays",
                   {Status(503, 7), Status(429, 0), kPage},
                   3,
@@ -198,6 +186,14 @@ class HeldPause : public Pause {
     std::future<void> m_lifted = lifted.get_future();
 };
 
+// Page 1 asked for on a thread of its own, ending plainly once it starts.
+std::thread AskForPageOne(SiteBackOff& backOff, std::atomic<bool>& started) {
+    return std::thread([&backOff, &started] {
+        started = backOff.Enter(1);
+        backOff.Ended(true);
+    });
+}
+
 TEST(SiteBackOffTest, ARefusalHoldsBackEveryOtherRequestUntilItsPausePassed) {
     HeldPause pause;
     AbandonSignal abandon;
@@ -207,10 +203,7 @@ TEST(SiteBackOffTest, ARefusalHoldsBackEveryOtherRequestUntilItsPausePassed) {
     std::thread refused([&backOff] { backOff.Refused(seconds(1)); });
     held.wait();
     std::atomic<bool> started{false};
-    std::thread other([&] {
-        started = backOff.Enter(1);
-        backOff.Ended(true);
-    });
+    std::thread other = AskForPageOne(backOff, started);
 
     std::this_thread::sleep_for(milliseconds(100));
     EXPECT_FALSE(started.load());
@@ -225,10 +218,7 @@ TEST(SiteBackOffTest, APageStartsOnlyOnceEveryPageAskedBeforeItStarted) {
     AbandonSignal abandon;
     SiteBackOff backOff(pause, abandon, 4);
     std::atomic<bool> started{false};
-    std::thread later([&] {
-        started = backOff.Enter(1);
-        backOff.Ended(true);
-    });
+    std::thread later = AskForPageOne(backOff, started);
 
     std::this_thread::sleep_for(milliseconds(100));
     EXPECT_FALSE(started.load());

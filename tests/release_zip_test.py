@@ -4,17 +4,17 @@ Wendrel.exe, wendrel-clip.exe and 읽어보기.txt and nothing else, its name
 carries the version of the program's version record, neither program carries
 a runtime DLL of the compiler or debugging symbols, the dialog starts under
 Wine and shows itself, and wendrel-clip tells the zip's version.
-The Debian package made beside it: lintian finds no error in it, it installs
-with apt, its wendrel-clip tells the zip's version, man finds its page,
-systemd-analyze accepts its units, and a purge leaves nothing behind. It is
-taken away again whatever happens, and left alone where this machine has
-wendrel-clip installed already.
+The Debian package made beside it: lintian finds no error, apt installs it
+(unless wendrel-clip is installed already), its wendrel-clip tells the zip's
+version, man finds its page, systemd-analyze accepts its units, and a purge
+leaves nothing behind.
 
     release_zip_test.py WINE_PREFIX WORK_DIR
 
 The display's number is in the file WENDREL_DISPLAY_FILE names.
 """
 
+import functools
 import os
 import re
 import shutil
@@ -31,7 +31,6 @@ WAIT_SECONDS = 60
 FIXED_VERSION_SIGNATURE = struct.pack("<I", 0xFEEF04BD)
 COMPILER_RUNTIMES = [b"libstdc++-6.dll", b"libgcc_s_seh-1.dll", b"libwinpthread-1.dll"]
 PROGRAMS = ["Wendrel.exe", "wendrel-clip.exe"]
-PACKAGES = {}
 
 
 def file_version(exe):
@@ -47,15 +46,14 @@ def symbol_count(exe):
     return struct.unpack_from("<I", exe, header + 4 + 12)[0]
 
 
+@functools.lru_cache(maxsize=None)
 def packages():
     """The package's path and the zip's, from one run of scripts/package."""
-    if not PACKAGES:
-        work = Path(sys.argv[2])
-        shutil.rmtree(work, ignore_errors=True)
-        made = subprocess.run([str(ROOT / "scripts" / "package"), str(work / "dist")],
-                              capture_output=True, text=True, check=True)
-        PACKAGES["deb"], PACKAGES["zip"] = map(Path, made.stdout.strip().splitlines()[-2:])
-    return PACKAGES["deb"], PACKAGES["zip"]
+    work = Path(sys.argv[2])
+    shutil.rmtree(work, ignore_errors=True)
+    made = subprocess.run([str(ROOT / "scripts" / "package"), str(work / "dist")],
+                          capture_output=True, text=True, check=True)
+    return tuple(map(Path, made.stdout.strip().splitlines()[-2:]))
 
 
 def zip_version(zip_path):

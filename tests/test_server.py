@@ -9,17 +9,12 @@ start returns once the server listens and STATE_DIR/site.txt holds its base
 address ("http://127.0.0.1:PORT"); STATE_DIR/refused.txt holds an address on a
 loopback port where nothing listens, and STATE_DIR/unaccepting.txt one on a
 port that listens with a full backlog, so that a connection never completes.
-Paths that end an answer badly: /cut closes after 2048 of 4096 announced
-bytes; /chunked?cut=1 closes after two of its chunks, before the last one;
-/headers-cut closes after the status line and part of a header; /reset?after=N
-resets after N of 4096 bytes; /stall sends 1500 bytes and then nothing;
-/silent never answers; /endless sends pattern bytes with no length (chunked
-with ?chunked=1) until the client drops or ENDLESS_LIMIT_BYTES have gone;
-/redirect?to=ADDRESS sends the client to ADDRESS, such as the refused or the
-unaccepting one (to /body/3000 when none is given).
-Under /limited/ a site of 30 dated articles limits each client: a request
-that comes when 2 others of that client began within the last second is
-answered 429 with Retry-After: 1.
+Bad endings: /cut closes after 2048 of 4096 announced bytes, /chunked?cut=1
+before its last chunk, /headers-cut within the headers; /reset?after=N resets
+after N bytes; /stall sends 1500 bytes, /silent nothing; /endless (?chunked=1)
+sends until the client drops; /redirect?to=ADDRESS sends the client on.
+Under /limited/ a site of 30 articles answers a client 429 with Retry-After: 1
+when 2 of its requests began within the last second.
 Each request's line, headers and time of arrival are kept: GET /log?match=TEXT
 answers with the lines and headers of those whose line contains TEXT, GET
 /attempts?match=TEXT with their times in seconds, one a line, and GET
@@ -86,10 +81,9 @@ def pattern(length):
     return bytes(0x41 + (i * 7 + i // 251) % 26 for i in range(length))
 
 
-# The pattern repeats itself every PATTERN_PERIOD bytes, so that an endless
-# body can be sent as one block over and over.
-PATTERN_PERIOD = 251 * 26
-ENDLESS_BLOCK = pattern(PATTERN_PERIOD * 10)
+# The pattern repeats itself every 251 * 26 bytes: an endless body is one
+# block over and over.
+ENDLESS_BLOCK = pattern(251 * 26 * 10)
 
 
 class Log:
@@ -214,16 +208,14 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
     def endless(self, url):
         chunked = self.query(url, "chunked", None)
         self.send_response(200)
-        self.send_header("Transfer-Encoding" if chunked else "Connection",
-                         "chunked" if chunked else "close")
+        self.send_header(*(("Transfer-Encoding", "chunked") if chunked
+                           else ("Connection", "close")))
         self.end_headers()
         self.connection.settimeout(HOLD_LIMIT_SECONDS)
+        write = self.write_chunk if chunked else self.wfile.write
         try:
             for _ in range(ENDLESS_LIMIT_BYTES // len(ENDLESS_BLOCK)):
-                if chunked:
-                    self.write_chunk(ENDLESS_BLOCK)
-                else:
-                    self.wfile.write(ENDLESS_BLOCK)
+                write(ENDLESS_BLOCK)
         except OSError:
             pass
         self.close_connection = True
@@ -417,10 +409,8 @@ class ClientLimiter:
             now = time.monotonic()
             recent = [t for t in self._begun.get(client, []) if now - t < 1]
             self._begun[client] = recent + [now]
-            if len(recent) >= self.LIMIT:
-                self.refusals += 1
-                return False
-            return True
+            self.refusals += len(recent) >= self.LIMIT
+            return len(recent) < self.LIMIT
 
 
 LIMITED_PREFIX = "/limited/"

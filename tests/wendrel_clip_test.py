@@ -58,8 +58,7 @@ def expected_clip(site):
 
 
 class SlowArticles(test_server.SiteHandler):
-    """Each article comes a while after the one before: time for a reader to
-    go away between two lines."""
+    """Time for a reader to go away between two articles' lines."""
 
     def do_GET(self):
         if self.path.startswith("/arti/"):
@@ -69,8 +68,7 @@ class SlowArticles(test_server.SiteHandler):
 
 def as_lone_user(test, program):
     """The words that run program as LONE_USER, for what root may do anyway;
-    skips test where that user cannot run it at all (no setpriv, or a file
-    system root that only root may enter, as in a bare chroot)."""
+    skips test where that user cannot run it (no setpriv, a bare chroot)."""
     words = ["setpriv", "--reuid=%d" % LONE_USER, "--regid=%d" % LONE_USER, "--clear-groups"]
     if not shutil.which("setpriv"):
         test.skipTest("no setpriv to run the program as an unprivileged user")
@@ -92,36 +90,22 @@ def serve_site(test, handler, port=0):
     return "http://127.0.0.1:%d" % server.server_address[1]
 
 
-def growing_clip(site, newest, oldest):
-    """Articles newest down to oldest of the growing site, as a clip holds them."""
-    return b"".join(cleaned_article(site, number, "소식 %d" % number, "본문 %d" % number)
-                    for number in range(newest, oldest - 1, -1))
-
-
-def grow(to):
-    with urllib.request.urlopen(SITE + "/grow?to=%d" % to) as answer:
-        answer.read()
-
-
-def day_file(folder):
-    return folder / (datetime.date.today().isoformat() + ".html")
-
-
 def clip_new_articles_thrice(test, command, folder):
-    """--new runs of command, which clips into folder, as the growing site
-    gains two articles and then none: the second run puts the two in front of
-    the first run's bytes, the third asks for the list page alone and writes
-    nothing, and the record keeps the newest article."""
+    """--new runs of command into folder as the growing site gains two articles
+    and then none: the second run puts the two in front of the first run's
+    bytes, the third asks for the list page alone and writes nothing."""
     site = SITE + "/site/growing"
+    day_file = folder / (datetime.date.today().isoformat() + ".html")
     for newest in (2, 4, 4):
-        grow(newest)
+        urllib.request.urlopen(SITE + "/grow?to=%d" % newest).close()
         asked = requests_seen("/site/growing/").count("GET ")
         run = Run(subprocess.run([*command, "--new", "--site", site, "--quiet"],
                                  capture_output=True, timeout=RUN_LIMIT_SECONDS))
         test.assertEqual(run.status, 0, run.errors)
-        test.assertEqual(day_file(folder).read_bytes(), growing_clip(site, newest, 1))
+        test.assertEqual(day_file.read_bytes(), b"".join(
+            cleaned_article(site, n, "소식 %d" % n, "본문 %d" % n) for n in range(newest, 0, -1)))
     test.assertEqual(requests_seen("/site/growing/").count("GET ") - asked, 1)
-    test.assertEqual(sorted(os.listdir(folder)), [day_file(folder).name, "wendrel-record.txt"])
+    test.assertEqual(sorted(os.listdir(folder)), [day_file.name, "wendrel-record.txt"])
     test.assertTrue((folder / "wendrel-record.txt").read_bytes().endswith(site.encode() + b" 4\r\n"))
 
 
@@ -214,8 +198,8 @@ class WendrelClipTest(unittest.TestCase):
         self.folder = Path(tempfile.mkdtemp(prefix="wendrel-clip-"))
         self.addCleanup(shutil.rmtree, self.folder)
 
-    def run_clip(self, *arguments, program=None, cwd=None, environment=None, prefix=()):
-        process = subprocess.run([str(program or PROGRAM), *prefix, *arguments], capture_output=True,
+    def run_clip(self, *arguments, program=None, cwd=None, environment=None, before=()):
+        process = subprocess.run([*before, str(program or PROGRAM), *arguments], capture_output=True,
                                  timeout=RUN_LIMIT_SECONDS, cwd=cwd or self.folder,
                                  env=environment or os.environ)
         return Run(process)
@@ -271,20 +255,17 @@ class WendrelClipTest(unittest.TestCase):
                 self.assertEqual(earlier.read_bytes() == b"earlier clip", not replaced)
 
     def test_a_folder_that_takes_no_file_fails_before_the_first_request(self):
-        # Root writes to any folder whatever its mode: as root the run goes to
-        # an unprivileged user.
         read_only = self.folder / "read-only"
-        read_only.mkdir()
-        tag = "/unwritable-folder"
-        command = [str(PROGRAM), "--since", "2008-07-16", "--site", SITE + tag, "--folder",
-                   str(read_only), "--quiet"]
-        read_only.chmod(0o555)
-        if os.geteuid() == 0:
+        read_only.mkdir(0o555)
+        program, before = PROGRAM, []
+        if os.geteuid() == 0:  # root writes to any folder: the run goes to another user
             self.folder.chmod(0o755)
             program = self.folder / "wendrel-clip"
             shutil.copy(PROGRAM, program)
-            command = [*as_lone_user(self, program), str(program), *command[1:]]
-        run = Run(subprocess.run(command, capture_output=True, timeout=RUN_LIMIT_SECONDS))
+            before = as_lone_user(self, program)
+        tag = "/unwritable-folder"
+        run = self.run_clip("--since", "2008-07-16", "--site", SITE + tag, "--folder",
+                            str(read_only), "--quiet", program=program, before=before)
 
         self.assertEqual(run.status, 4, run.errors)
         self.assertEqual(run.last_line(run.errors),
@@ -386,17 +367,14 @@ class WendrelClipTest(unittest.TestCase):
                     self.assertEqual(self.entries(), [])
 
     def test_a_thread_that_cannot_start_ends_with_status_5_and_one_line(self):
-        # The limit lets the program start, and then no thread, or one: the
-        # Ctrl+C listener's fails, or the first fetch thread's. Leak checking
-        # would need a thread of its own. The folder is the user's, so that
-        # the run gets as far as its threads.
+        # The limit lets the Ctrl+C listener's thread, or the first fetch
+        # thread, fail to start (leak checking would need a thread of its own).
         os.chown(self.folder, LONE_USER, LONE_USER)
         lone_user = as_lone_user(self, PROGRAM)
         for limit in (1, 2):
             with self.subTest(limit=limit):
-                run = self.clip(program=lone_user[0], prefix=[
-                    *lone_user[1:], "prlimit", "--nproc=%d" % limit, str(PROGRAM)],
-                    environment=dict(os.environ, ASAN_OPTIONS="detect_leaks=0"))
+                run = self.clip(before=[*lone_user, "prlimit", "--nproc=%d" % limit],
+                                environment=dict(os.environ, ASAN_OPTIONS="detect_leaks=0"))
                 self.assertEqual(run.status, 5, run.errors)
                 self.assertRegex(run.errors.decode(),
                                  r"\Awendrel-clip: out of memory or another resource: .+\n\Z")
