@@ -72,8 +72,7 @@ TEST_F(PosixClipFileTest, KnowsFoldersAndFiles) {
     EXPECT_FALSE(writer.WouldReplace(ClipPath("missing")));
 }
 
-// A --new run grows the day's file: a file it cannot read must never be
-// taken for missing and written over.
+// A --new run must never take a file it cannot read for missing, and write over it.
 TEST_F(PosixClipFileTest, ReadsAnExistingFileAndTellsMissingFromUnreadable) {
     const std::string bytes = std::string(100000, 'x') + "\xC7\xD1";
     Put(File("2008-07-16.html"), bytes);

@@ -99,8 +99,7 @@ TEST_F(WindowsClipFileTest, KnowsFoldersAndFiles) {
     EXPECT_FALSE(writer.WouldReplace((folder / "missing").string()));
 }
 
-// A --new run grows the day's file: a file it cannot read must never be
-// taken for missing and written over.
+// A --new run must never take a file it cannot read for missing, and write over it.
 TEST_F(WindowsClipFileTest, ReadsAnExistingFileAndTellsMissingFromUnreadable) {
     const std::string bytes = std::string(100000, 'x') + kEarlierClip;
     Put(folder / kClipName, bytes);

@@ -355,8 +355,6 @@ const PageText kCutWalk = CleanedArticle(9, "T", "B") + CleanedArticle(8, "T", "
 class EarlierClipTest : public ClipRunTest,
                         public ::testing::WithParamInterface<EarlierClipCase> {};
 
-// A walk the site cut short, or a list page without an answer, never costs an
-// earlier clip of the date.
 TEST_P(EarlierClipTest, OnlyAWalkThatWasNotCutShortReplacesIt) {
     const EarlierClipCase& c = GetParam();
     testing::FakePause pause;

@@ -163,13 +163,10 @@ constexpr int kStallKept = 1500;
 constexpr FetchEnd kChunkedCutEnd = FetchEnd::noAnswer;
 #endif
 
-// How long a fetch takes to end.
 enum class Takes {
     noTime,    // the site ends it at once, under kWaited
     theClock,  // the time-out ends it, from kWaited to kBound
-    // Under kBound with the usual time-out: WinInet under Wine reads 16 MiB
-    // in over a second.
-    aWhile,
+    aWhile,    // under kBound with the usual time-out: Wine reads 16 MiB in over a second
 };
 
 struct EndingCase {

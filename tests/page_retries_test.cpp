@@ -186,46 +186,36 @@ class HeldPause : public Pause {
     std::future<void> m_lifted = lifted.get_future();
 };
 
-// Page 1 asked for on a thread of its own, ending plainly once it starts.
-std::thread AskForPageOne(SiteBackOff& backOff, std::atomic<bool>& started) {
-    return std::thread([&backOff, &started] {
-        started = backOff.Enter(1);
+// Page turn asked for on a thread of its own, ending plainly once it starts.
+std::thread AskFor(SiteBackOff& backOff, long long turn, std::atomic<bool>& started) {
+    return std::thread([&backOff, turn, &started] {
+        started = backOff.Enter(turn);
         backOff.Ended(true);
     });
 }
 
-TEST(SiteBackOffTest, ARefusalHoldsBackEveryOtherRequestUntilItsPausePassed) {
+TEST(SiteBackOffTest, APageWaitsForEveryPageAskedBeforeItAndForARefusalsPause) {
     HeldPause pause;
     AbandonSignal abandon;
     SiteBackOff backOff(pause, abandon, 4);
+    std::atomic<bool> started[] = {false, false};
+    std::thread later = AskFor(backOff, 1, started[0]);
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_FALSE(started[0].load());
     ASSERT_TRUE(backOff.Enter(0));
+    later.join();
+    EXPECT_TRUE(started[0].load());
+
     std::future<void> held = pause.held.get_future();
     std::thread refused([&backOff] { backOff.Refused(seconds(1)); });
     held.wait();
-    std::atomic<bool> started{false};
-    std::thread other = AskForPageOne(backOff, started);
-
+    std::thread other = AskFor(backOff, 2, started[1]);
     std::this_thread::sleep_for(milliseconds(100));
-    EXPECT_FALSE(started.load());
+    EXPECT_FALSE(started[1].load());
     pause.lifted.set_value();
     other.join();
     refused.join();
-    EXPECT_TRUE(started.load());
-}
-
-TEST(SiteBackOffTest, APageStartsOnlyOnceEveryPageAskedBeforeItStarted) {
-    FakePause pause;
-    AbandonSignal abandon;
-    SiteBackOff backOff(pause, abandon, 4);
-    std::atomic<bool> started{false};
-    std::thread later = AskForPageOne(backOff, started);
-
-    std::this_thread::sleep_for(milliseconds(100));
-    EXPECT_FALSE(started.load());
-    ASSERT_TRUE(backOff.Enter(0));
-    later.join();
-    EXPECT_TRUE(started.load());
-    backOff.Ended(true);
+    EXPECT_TRUE(started[1].load());
 }
 
 }  // namespace

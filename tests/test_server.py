@@ -70,12 +70,6 @@ def article_page(number):
     return news_page(date, title.encode("cp949"), body.encode("cp949"))
 
 
-def growing_article(number):
-    """Article number of the growing site, registered today."""
-    return news_page(datetime.date.today().isoformat(), ("소식 %d" % number).encode("cp949"),
-                     ("본문 %d" % number).encode("cp949"))
-
-
 def pattern(length):
     """Bytes that show where a cut happened: no NUL, no two pieces alike."""
     return bytes(0x41 + (i * 7 + i // 251) % 26 for i in range(length))
@@ -319,7 +313,9 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
             self.hold()
             return
         if name == "growing":
-            self.send_body(growing_article(number))
+            self.send_body(news_page(datetime.date.today().isoformat(),
+                                     ("소식 %d" % number).encode("cp949"),
+                                     ("본문 %d" % number).encode("cp949")))
             return
         dated = article_page(3).replace(b"2008-07-17", b"2008-07-20")
         if name == "undated" or (name == "gone" and number <= 15) or (

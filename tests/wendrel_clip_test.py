@@ -274,18 +274,15 @@ class WendrelClipTest(unittest.TestCase):
         self.assertEqual(list(read_only.iterdir()), [])
 
     def test_the_window_against_a_limiting_site_reads_every_page_as_one_at_a_time(self):
-        site = SITE + test_server.LIMITED_PREFIX.rstrip("/")
-        clips = {}
+        clips = []
         for connections in ("1", "4"):
-            with self.subTest(connections=connections):
-                # The limiter forgets a client after a second.
-                time.sleep(1)
-                run = self.run_clip("--since", "2008-07-16", "--site", site, "--folder",
-                                    str(self.folder), "--connections", connections, "--quiet")
-                self.assertEqual(run.status, 0, run.errors)
-                clips[connections] = (self.folder / "2008-07-16.html").read_bytes()
-        self.assertEqual(clips["4"], clips["1"])
-        self.assertEqual(clips["1"].count(b"<hr>"), test_server.LIMITED_ARTICLES)
+            time.sleep(1)  # the limiter forgets a client after a second
+            run = self.clip("--site", SITE + test_server.LIMITED_PREFIX.rstrip("/"),
+                            "--connections", connections, "--quiet")
+            self.assertEqual(run.status, 0, run.errors)
+            clips.append((self.folder / "2008-07-16.html").read_bytes())
+        self.assertEqual(clips[1], clips[0])
+        self.assertEqual(clips[0].count(b"<hr>"), test_server.LIMITED_ARTICLES)
 
     def test_bad_arguments_are_named_and_nothing_is_fetched(self):
         cases = [
@@ -343,28 +340,20 @@ class WendrelClipTest(unittest.TestCase):
         self.assertEqual((self.folder / "2008-07-16.html").read_bytes(), expected_clip(site))
 
     def test_wait_clips_a_site_that_comes_up_late(self):
-        for wait, status in (("0", 6), ("60", 0)):
-            with self.subTest(wait=wait):
-                port = test_server.unused_port()
-                site = "http://127.0.0.1:%d" % port
-                started = time.monotonic()
-                process = subprocess.Popen(
-                    [str(PROGRAM), "--since", "2008-07-16", "--site", site, "--folder",
-                     str(self.folder), "--wait", wait, "--quiet"],
-                    stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-                try:
-                    process.wait(timeout=LATE_SITE_SECONDS)
-                except subprocess.TimeoutExpired:
-                    serve_site(self, test_server.SiteHandler, port)
-                out, errors = process.communicate(timeout=RUN_LIMIT_SECONDS)
-                self.assertEqual(process.returncode, status, errors)
-                if status == 0:
-                    self.assertEqual((self.folder / "2008-07-16.html").read_bytes(),
-                                     expected_clip(site))
-                else:
-                    # Without waiting the run gave up before the site came up.
-                    self.assertLess(time.monotonic() - started, LATE_SITE_SECONDS)
-                    self.assertEqual(self.entries(), [])
+        port = test_server.unused_port()
+        site = "http://127.0.0.1:%d" % port
+        started = time.monotonic()
+        run = self.clip("--site", site, "--wait", "0", "--quiet")
+        self.assertEqual((run.status, self.entries()), (6, []), run.errors)
+        self.assertLess(time.monotonic() - started, LATE_SITE_SECONDS)
+        process = subprocess.Popen(
+            [str(PROGRAM), "--since", "2008-07-16", "--site", site, "--folder", str(self.folder),
+             "--wait", "60", "--quiet"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        time.sleep(LATE_SITE_SECONDS)
+        serve_site(self, test_server.SiteHandler, port)
+        errors = process.communicate(timeout=RUN_LIMIT_SECONDS)[1]
+        self.assertEqual(process.returncode, 0, errors)
+        self.assertEqual((self.folder / "2008-07-16.html").read_bytes(), expected_clip(site))
 
     def test_a_thread_that_cannot_start_ends_with_status_5_and_one_line(self):
         # The limit lets the Ctrl+C listener's thread, or the first fetch
