@@ -14,7 +14,7 @@
 
 #include "bench/clip_generator.h"
 #include "bench/heap_peak.h"
-#include "engine/clean_up.h"
+#include "engine/clean_up/clean_up.h"
 #include "tests/reference_clean_up.h"
 
 namespace wendrel {

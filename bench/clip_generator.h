@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/text.h"
+#include "engine/text/text.h"
 
 namespace wendrel {
 

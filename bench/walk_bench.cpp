@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/clip_file.h"
 #include "engine/clip_run.h"
-#include "engine/page_fetcher.h"
+#include "engine/fetch/page_fetcher.h"
+#include "engine/store/clip_file.h"
 #include "tests/fakes.h"
 
 int main(int argc, char** argv) {

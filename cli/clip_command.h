@@ -6,10 +6,10 @@
 
 #include "cli/console.h"
 #include "engine/clip_dialog.h"
-#include "engine/clip_file.h"
 #include "engine/clip_run.h"
-#include "engine/page_fetcher.h"
-#include "engine/text.h"
+#include "engine/fetch/page_fetcher.h"
+#include "engine/store/clip_file.h"
+#include "engine/text/text.h"
 
 namespace wendrel::cli {
 

@@ -15,10 +15,10 @@
 #include "cli/interruption.h"
 #include "cli/new_command.h"
 #include "cli/settings.h"
-#include "engine/clip_file.h"
-#include "engine/page_fetcher.h"
+#include "engine/fetch/page_fetcher.h"
 #include "engine/settings_file.h"
 #include "engine/site.h"
+#include "engine/store/clip_file.h"
 
 namespace wendrel::cli {
 

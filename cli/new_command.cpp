@@ -5,9 +5,9 @@
 
 #include "cli/console_clip.h"
 #include "cli/console_stream.h"
-#include "engine/article_record.h"
 #include "engine/clip_run.h"
 #include "engine/failure.h"
+#include "engine/store/article_record.h"
 
 namespace wendrel::cli {
 

@@ -7,8 +7,8 @@
 #include "cli/clip_command.h"
 #include "cli/console.h"
 #include "engine/clip_dialog.h"
-#include "engine/clip_file.h"
-#include "engine/page_fetcher.h"
+#include "engine/fetch/page_fetcher.h"
+#include "engine/store/clip_file.h"
 
 namespace wendrel::cli {
 

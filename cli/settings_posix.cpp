@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "cli/settings.h"
-#include "engine/ascii_text.h"
+#include "engine/text/ascii_text.h"
 
 namespace wendrel::cli {
 

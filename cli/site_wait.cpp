@@ -4,7 +4,7 @@
 #include <future>
 #include <thread>
 
-#include "engine/abandon_signal.h"
+#include "engine/fetch/abandon_signal.h"
 
 namespace wendrel::cli {
 

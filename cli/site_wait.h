@@ -5,8 +5,8 @@
 #include <chrono>
 #include <functional>
 
-#include "engine/page_fetcher.h"
-#include "engine/text.h"
+#include "engine/fetch/page_fetcher.h"
+#include "engine/text/text.h"
 
 namespace wendrel::cli {
 

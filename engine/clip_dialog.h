@@ -1,7 +1,7 @@
 // What a clip run needs of the window that started it.
 #pragma once
 
-#include "engine/text.h"
+#include "engine/text/text.h"
 
 namespace wendrel {
 

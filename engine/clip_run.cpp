@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/clean_up.h"
+#include "engine/clean_up/clean_up.h"
 #include "engine/failure.h"
-#include "engine/fetch_window.h"
+#include "engine/fetch/fetch_window.h"
 #include "engine/site.h"
 
 namespace wendrel {

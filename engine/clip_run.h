@@ -6,11 +6,11 @@
 #include <optional>
 #include <vector>
 
-#include "engine/abandon_signal.h"
 #include "engine/clip_dialog.h"
-#include "engine/clip_file.h"
-#include "engine/page_fetcher.h"
-#include "engine/text.h"
+#include "engine/fetch/abandon_signal.h"
+#include "engine/fetch/page_fetcher.h"
+#include "engine/store/clip_file.h"
+#include "engine/text/text.h"
 
 namespace wendrel {
 

@@ -1,13 +1,14 @@
-#include "engine/settings_file.h"
+#include <windows.h>
 
-#include "win/module_path.h"
+#include "engine/settings_file.h"
 
 namespace wendrel {
 
 std::string SettingsFilePath() {
-    std::string folder;
-    GetModuleFolder(folder);
-    return folder + kSettingsFileName;
+    char program[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, program, MAX_PATH);
+    const std::string path(program);
+    return path.substr(0, path.find_last_of("\\/") + 1) + kSettingsFileName;
 }
 
 }  // namespace wendrel

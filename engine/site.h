@@ -1,7 +1,7 @@
 // Where the news site lives.
 #pragma once
 
-#include "engine/text.h"
+#include "engine/text/text.h"
 
 namespace wendrel {
 

@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "engine/clip_file.h"
-#include "engine/page_fetcher.h"
+#include "engine/fetch/page_fetcher.h"
+#include "engine/store/clip_file.h"
 #include "shell/wendrel_dlg.h"
 
 namespace {

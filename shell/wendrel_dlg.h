@@ -8,8 +8,8 @@
 #include <string>
 
 #include "engine/clip_dialog.h"
-#include "engine/clip_file.h"
-#include "engine/page_fetcher.h"
+#include "engine/fetch/page_fetcher.h"
+#include "engine/store/clip_file.h"
 #include "win/dialog.h"
 #include "win/wait_cursor.h"
 #include "win/wnd.h"

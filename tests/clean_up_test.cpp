@@ -1,6 +1,6 @@
 // The clean-up against the plain passes, byte for byte: on short texts made of
 // the pieces where the passes and a single scan can part, and on generated clips.
-#include "engine/clean_up.h"
+#include "engine/clean_up/clean_up.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "bench/clip_generator.h"
-#include "engine/tag_removal.h"
-#include "engine/tag_scan.h"
+#include "engine/clean_up/tag_removal.h"
+#include "engine/clean_up/tag_scan.h"
 #include "tests/reference_clean_up.h"
 
 namespace wendrel {

@@ -9,9 +9,9 @@
 #include <optional>
 #include <string>
 
-#include "engine/clip_file.h"
 #include "engine/clip_run.h"
 #include "engine/failure.h"
+#include "engine/store/clip_file.h"
 #include "tests/fakes.h"
 
 namespace wendrel {

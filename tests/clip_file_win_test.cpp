@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "engine/clip_file.h"
 #include "engine/failure.h"
+#include "engine/store/clip_file.h"
 #include "tests/test_site.h"
 
 namespace wendrel {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/clip_file.h"
 #include "engine/clip_run.h"
-#include "engine/page_fetcher.h"
+#include "engine/fetch/page_fetcher.h"
+#include "engine/store/clip_file.h"
 #include "tests/fakes.h"
 #include "tests/test_site.h"
 

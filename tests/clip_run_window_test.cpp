@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "engine/clip_run.h"
-#include "engine/fetch_window.h"
-#include "engine/page_retries.h"
+#include "engine/fetch/fetch_window.h"
+#include "engine/fetch/page_retries.h"
 #include "tests/fakes.h"
 #include "tests/reference_walk.h"
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "engine/clip_dialog.h"
-#include "engine/clip_file.h"
 #include "engine/failure.h"
-#include "engine/page_fetcher.h"
+#include "engine/fetch/page_fetcher.h"
+#include "engine/store/clip_file.h"
 
 namespace wendrel::testing {
 

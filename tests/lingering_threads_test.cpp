@@ -1,4 +1,4 @@
-#include "engine/lingering_threads.h"
+#include "engine/fetch/lingering_threads.h"
 
 #include <gtest/gtest.h>
 

@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "engine/page_fetcher.h"
-#include "engine/page_retries.h"
+#include "engine/fetch/page_fetcher.h"
+#include "engine/fetch/page_retries.h"
 #include "tests/test_site.h"
 
 namespace wendrel {

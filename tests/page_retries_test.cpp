@@ -1,4 +1,4 @@
-#include "engine/page_retries.h"
+#include "engine/fetch/page_retries.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/site_back_off.h"
+#include "engine/fetch/site_back_off.h"
 #include "tests/case_name.h"
 #include "tests/fakes.h"
 

@@ -1,7 +1,7 @@
 #include "tests/reference_clean_up.h"
 
-#include "engine/clean_up.h"
-#include "engine/code_page.h"
+#include "engine/clean_up/clean_up.h"
+#include "engine/text/code_page.h"
 
 namespace wendrel::reference {
 

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "engine/text.h"
+#include "engine/text/text.h"
 
 namespace wendrel::reference {
 

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "engine/text.h"
+#include "engine/text/text.h"
 
 namespace wendrel::reference {
 

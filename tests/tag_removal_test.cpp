@@ -1,4 +1,4 @@
-#include "engine/tag_removal.h"
+#include "engine/clean_up/tag_removal.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "engine/tag_replay.h"
+#include "engine/clean_up/tag_replay.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "engine/tag_removal.h"
+#include "engine/clean_up/tag_removal.h"
 #include "tests/reference_clean_up.h"
 
 namespace wendrel {

@@ -1,11 +1,11 @@
-#include "engine/tag_scan.h"
+#include "engine/clean_up/tag_scan.h"
 
 #include <gtest/gtest.h>
 
 #include <iterator>
 
-#include "engine/clean_up.h"
-#include "engine/tag_removal.h"
+#include "engine/clean_up/clean_up.h"
+#include "engine/clean_up/tag_removal.h"
 #include "tests/case_name.h"
 #include "tests/reference_clean_up.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/page_fetcher.h"
-#include "engine/text.h"
+#include "engine/fetch/page_fetcher.h"
+#include "engine/text/text.h"
 
 namespace wendrel::testing {
 

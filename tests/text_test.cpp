@@ -1,4 +1,4 @@
-#include "engine/text.h"
+#include "engine/text/text.h"
 
 #include <gtest/gtest.h>
 

@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/clip_file.h"
 #include "engine/failure.h"
 #include "engine/settings_file.h"
+#include "engine/store/clip_file.h"
 #include "res/resource.h"
 #include "shell/save_folder.h"
 #include "tests/dialog_driver.h"

@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/clean_up.h"
-#include "engine/tag_removal.h"
-#include "engine/text.h"
+#include "engine/clean_up/clean_up.h"
+#include "engine/clean_up/tag_removal.h"
+#include "engine/text/text.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/reference_clean_up.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/clip_run.h"
-#include "engine/text.h"
+#include "engine/text/text.h"
 #include "tests/fakes.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/reference_walk.h"

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/code_page.h"
+#include "engine/clean_up/tag_removal.h"
 #include "engine/failure.h"
-#include "engine/tag_removal.h"
-#include "engine/text.h"
+#include "engine/text/code_page.h"
+#include "engine/text/text.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace wendrel::fuzzing {

@@ -16,9 +16,9 @@
 #include <iterator>
 #include <string>
 
-#include "engine/clip_file.h"
 #include "engine/clip_run.h"
-#include "engine/page_fetcher.h"
+#include "engine/fetch/page_fetcher.h"
+#include "engine/store/clip_file.h"
 #include "tests/fakes.h"
 #include "tests/reference_walk.h"
 

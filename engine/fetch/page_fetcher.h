@@ -1,0 +1,138 @@
+// The clip run's only access to the network.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "engine/fetch/abandon_signal.h"
+#include "engine/fetch/lingering_threads.h"
+#include "engine/text/text.h"
+
+namespace wendrel {
+
+// How one fetch ended. The fetcher only reports it; whether to try again, and
+// whether the page counts as read, is the run's to judge.
+enum class FetchEnd {
+    answered,  // the server sent a status line, its headers and the whole body
+    // Refused, reset or timed out, cut before the headers or the body ended,
+    // or a redirect's next hop had no answer. The page holds what arrived of
+    // the body being read, if anything did: a redirect's own body is never
+    // read.
+    noAnswer,
+    tooManyRedirects,  // the redirects went past the fetcher's limit
+    // The body went past kMaxPageBytes: the page holds its first
+    // kMaxPageBytes, and the rest was never read.
+    tooLarge,
+};
+
+struct FetchResult {
+    int bytes = 0;  // body bytes received, the NUL and what follows it included
+    FetchEnd end = FetchEnd::answered;
+    int status = 0;  // the HTTP status of the last answer seen; 0 when none came
+    // The answer's Retry-After in seconds; -1 when it has none in seconds.
+    int retryAfterSeconds = -1;
+};
+
+// The seconds a Retry-After header's value asks for; -1 for the date form,
+// which a site under strain rarely sends, and for anything else.
+int RetryAfterSeconds(std::string_view value);
+
+// The body of one answer as it arrives, for the fetchers: held within
+// PageFetcher::kMaxPageBytes, so that a page that never ends costs no more
+// memory than the largest page.
+class PageBody {
+  public:
+    // Appends count bytes; false when they go past the bound, and then only
+    // those up to it are kept.
+    bool Append(const char* bytes, std::size_t count);
+    int Size() const { return static_cast<int>(m_bytes.size()); }
+    void Clear() { m_bytes.clear(); }
+    // Hands the body over as page, cut at its first NUL; the body is empty
+    // afterwards.
+    void HandOverTo(PageText& page);
+
+  private:
+    std::string m_bytes;
+};
+
+class PageFetcher {
+  public:
+    // Bounds of every fetch of the system's fetchers, so that no site can hold
+    // a run for ever.
+    static constexpr std::chrono::milliseconds kDefaultTimeOut{30000};
+    static constexpr int kMaxRedirects = 10;
+    // No article is near this size; a page that never ends must not take the
+    // run's memory with it.
+    static constexpr int kMaxPageBytes = 16 * 1024 * 1024;
+
+    virtual ~PageFetcher() = default;
+
+    // Replaces page with the body found at address, cut at its first NUL; a
+    // page that cannot be fetched becomes empty. Several threads may fetch at
+    // once. Once abandon is raised the fetch ends soon, as one without answer.
+    virtual FetchResult ReadUrl(const PageText& address, PageText& page,
+                                AbandonSignal& abandon) = 0;
+
+    // The run fetches up to count pages of one site at once from now on; a
+    // fetcher that limits its connections per server lets this many through.
+    virtual void AllowConnections(int count) { static_cast<void>(count); }
+
+    // One fetch that nothing abandons.
+    FetchResult ReadUrl(const PageText& address, PageText& page) {
+        AbandonSignal never;
+        return ReadUrl(address, page, never);
+    }
+};
+
+#ifdef _WIN32
+struct InternetSession;
+
+// Fetches through WinInet as user agent "Read URL", always from the server and
+// never into the system cache.
+// The fetches share one session, so that connections to the site are kept
+// alive from one page to the next.
+// Each fetch ends by the clock within timeOut, the connection included, and
+// follows at most kMaxRedirects redirects. What arrived before a time-out is
+// kept. WinInet under Wine reads a close as the end of the body: a body cut
+// short of its Content-Length is told by its length, and one that announced
+// none must not be empty, but a chunked body cut between its chunks ends as an
+// answer.
+class InternetPageFetcher final : public PageFetcher {
+  public:
+    explicit InternetPageFetcher(std::chrono::milliseconds timeOut = kDefaultTimeOut);
+
+    using PageFetcher::ReadUrl;
+    FetchResult ReadUrl(const PageText& address, PageText& page, AbandonSignal& abandon) override;
+    // Sets WinInet's per-server connection limit, which holds for the process.
+    void AllowConnections(int count) override;
+
+  private:
+    std::chrono::milliseconds m_timeOut;
+    // Shared with attempts that the clock gave up on, which may end later.
+    std::shared_ptr<InternetSession> m_session;
+    LingeringThreads m_attemptThreads;
+};
+using SystemPageFetcher = InternetPageFetcher;
+#else
+// Fetches through libcurl as user agent "Read URL" with no other header of its
+// own, straight from the server whatever proxy the environment names. Each
+// fetch ends by the clock within timeOut, the connection included, and follows
+// at most kMaxRedirects redirects, as the Windows fetcher does. What arrived
+// before a time-out or a broken connection is kept.
+class CurlPageFetcher final : public PageFetcher {
+  public:
+    explicit CurlPageFetcher(std::chrono::milliseconds timeOut = kDefaultTimeOut);
+
+    using PageFetcher::ReadUrl;
+    FetchResult ReadUrl(const PageText& address, PageText& page, AbandonSignal& abandon) override;
+
+  private:
+    std::chrono::milliseconds m_timeOut;
+};
+using SystemPageFetcher = CurlPageFetcher;
+#endif
+
+}  // namespace wendrel

@@ -1,0 +1,494 @@
+// windows.h must come before wininet.h.
+// clang-format off
+#include <windows.h>
+#include <wininet.h>
+// clang-format on
+
+#include <condition_variable>
+#include <exception>
+#include <initializer_list>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "engine/fetch/page_fetcher.h"
+
+namespace wendrel {
+
+namespace {
+
+constexpr char kUserAgent[] = "Read URL";
+constexpr DWORD kReadSize = 1024;
+
+// What a connection and its request need of an address.
+struct Target {
+    std::string host;
+    INTERNET_PORT port;
+    bool secure;
+    std::string object;  // path and query
+};
+
+std::optional<Target> TargetOf(const PageText& address) {
+    URL_COMPONENTSA parts{};
+    parts.dwStructSize = sizeof parts;
+    // Non-zero lengths with null buffers ask for pointers into the address.
+    parts.dwHostNameLength = 1;
+    parts.dwUrlPathLength = 1;
+    parts.dwExtraInfoLength = 1;
+    if (!InternetCrackUrlA(address.c_str(), 0, 0, &parts) ||
+        (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) ||
+        parts.dwHostNameLength == 0) {
+        return std::nullopt;
+    }
+    Target target{std::string(parts.lpszHostName, parts.dwHostNameLength), parts.nPort,
+                  parts.nScheme == INTERNET_SCHEME_HTTPS,
+                  std::string(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                      std::string(parts.lpszExtraInfo, parts.dwExtraInfoLength)};
+    if (target.object.empty()) {
+        target.object = "/";
+    }
+    return target;
+}
+
+// Wine ignores time-outs on the root handle and honours them on the request
+// handle; Windows honours both.
+void SetTimeOuts(HINTERNET handle, std::chrono::milliseconds timeOut) {
+    auto milliseconds = static_cast<DWORD>(timeOut.count());
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                         INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+        InternetSetOptionA(handle, option, &milliseconds, sizeof milliseconds);
+    }
+}
+
+int StatusCode(HINTERNET request) {
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                        nullptr)) {
+        return 0;
+    }
+    return static_cast<int>(status);
+}
+
+bool IsRedirect(int status) {
+    return status == HTTP_STATUS_MOVED || status == HTTP_STATUS_REDIRECT ||
+           status == HTTP_STATUS_REDIRECT_METHOD || status == HTTP_STATUS_REDIRECT_KEEP_VERB ||
+           status == HTTP_STATUS_PERMANENT_REDIRECT;
+}
+
+// The answer's Retry-After when it is a count of seconds; -1 otherwise.
+int RetryAfterSeconds(HINTERNET request) {
+    char text[32] = "";
+    DWORD size = sizeof text;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_RETRY_AFTER, text, &size, nullptr)) {
+        return -1;
+    }
+    return wendrel::RetryAfterSeconds(std::string_view(text, size));
+}
+
+// The address a redirect points to, resolved against the address that gave
+// it; nothing when the answer names none.
+std::optional<PageText> RedirectTarget(HINTERNET request, const PageText& address) {
+    DWORD size = 0;
+    HttpQueryInfoA(request, HTTP_QUERY_LOCATION, nullptr, &size, nullptr);
+    if (size == 0) {
+        return std::nullopt;
+    }
+    std::string location(size, '\0');
+    if (!HttpQueryInfoA(request, HTTP_QUERY_LOCATION, location.data(), &size, nullptr)) {
+        return std::nullopt;
+    }
+    location.resize(size);
+    DWORD combinedSize = 0;
+    InternetCombineUrlA(address.c_str(), location.c_str(), nullptr, &combinedSize, ICU_NO_ENCODE);
+    std::string combined(combinedSize + 1, '\0');
+    if (!InternetCombineUrlA(address.c_str(), location.c_str(), combined.data(), &combinedSize,
+                             ICU_NO_ENCODE)) {
+        return std::nullopt;
+    }
+    combined.resize(combinedSize);
+    return combined;
+}
+
+// One WinInet handle and the duty to close it. It is moved from owner to
+// owner, never copied, so that exactly one of them closes it.
+class InternetHandle {
+  public:
+    InternetHandle() = default;
+    explicit InternetHandle(HINTERNET handle) : m_handle(handle) {}
+    ~InternetHandle() { Close(); }
+    InternetHandle(InternetHandle&& other) noexcept
+        : m_handle(std::exchange(other.m_handle, nullptr)) {}
+    InternetHandle& operator=(InternetHandle&& other) noexcept {
+        Close();
+        m_handle = std::exchange(other.m_handle, nullptr);
+        return *this;
+    }
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+
+    HINTERNET Get() const { return m_handle; }
+
+    void Close() {
+        if (m_handle != nullptr) {
+            InternetCloseHandle(std::exchange(m_handle, nullptr));
+        }
+    }
+
+  private:
+    HINTERNET m_handle = nullptr;
+};
+
+// One attempt, shared by the thread that performs it and the thread that
+// waits for it. WinInet under Wine neither honours a connect time-out nor
+// returns from a blocked connect when its handles are closed, so the waiting
+// side gives up by the clock and leaves; the performing thread ends whenever
+// WinInet lets it, touching nothing but this.
+//
+// Wine gives a closed handle's number to the next handle opened, so a call
+// made with a handle after its close may act on another attempt's. The
+// performing thread is the only one that calls WinInet with the attempt's
+// handles, and it does so only through CallWith, which tells the waiting side
+// when a call is in progress. The waiting side closes the handles only then:
+// on Windows that ends the call, and Wine keeps the number of a handle closed
+// during a call until the call returns. Otherwise the performing thread closes
+// them itself before its next call. What stays open is the moment between
+// CallWith marking the call and WinInet taking the handle: a handle closed
+// just then may be opened anew by another attempt, which then loses the bytes
+// that the late call reads. Its body falls short of its length, and it is
+// retried like any other cut body.
+class Attempt {
+  public:
+    // The handles of the hop under way: its connection and the request on it.
+    enum class Handle { connection, request };
+
+    // Hands handle over to the attempt, which closes it from now on; false,
+    // with handle closed, when the waiting side has already given up.
+    bool HandOver(InternetHandle handle, Handle which) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_givenUp || handle.Get() == nullptr) {
+            return false;
+        }
+        HandleOf(which) = std::move(handle);
+        return true;
+    }
+
+    // Calls call with the hop's handle unless the waiting side has given up;
+    // false when it gave up before or during the call.
+    template <typename Call>
+    bool CallWith(Handle which, const Call& call) {
+        const HINTERNET handle = EnterCall(which);
+        if (handle == nullptr) {
+            return false;
+        }
+        try {
+            call(handle);
+        } catch (...) {
+            LeaveCall();
+            throw;
+        }
+        return LeaveCall();
+    }
+
+    // Ends a redirect's hop: its request would otherwise hold one of the
+    // connections to the server that the next hop may need.
+    void EndHop() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        CloseHandles();
+    }
+
+    // A new hop of a redirect: what the last one read is not the page.
+    void StartHop(int status, int retryAfterSeconds) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_status = status;
+        m_retryAfterSeconds = retryAfterSeconds;
+        m_body.Clear();
+    }
+
+    // False when the body went past the bound.
+    bool Append(const char* bytes, DWORD count) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        // The page has been handed over: nothing more is its.
+        return m_givenUp || m_body.Append(bytes, count);
+    }
+
+    int BodySize() const {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_body.Size();
+    }
+
+    // From the performing thread, on every path.
+    void Finish(FetchEnd end, std::exception_ptr failure) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_end = end;
+        m_failure = std::move(failure);
+        m_finished = true;
+        CloseHandles();
+        m_changed.notify_all();
+    }
+
+    // From the waiting side when the signal is raised.
+    void Abandon() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_abandoned = true;
+        m_changed.notify_all();
+    }
+
+    // Waits until the attempt finishes, is abandoned or deadline passes, and
+    // hands back the page as far as it came.
+    FetchResult Await(std::chrono::steady_clock::time_point deadline, PageText& page) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait_until(lock, deadline, [this] { return m_finished || m_abandoned; });
+        if (!m_finished) {
+            GiveUp();
+        }
+        if (m_failure) {
+            std::rethrow_exception(m_failure);
+        }
+        const FetchResult result{m_body.Size(), m_end, m_status, m_retryAfterSeconds};
+        m_body.HandOverTo(page);
+        return result;
+    }
+
+  private:
+    InternetHandle& HandleOf(Handle which) {
+        return which == Handle::connection ? m_connection : m_request;
+    }
+
+    HINTERNET EnterCall(Handle which) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_givenUp) {
+            return nullptr;
+        }
+        m_inCall = true;
+        return HandleOf(which).Get();
+    }
+
+    bool LeaveCall() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_inCall = false;
+        if (m_givenUp) {
+            CloseHandles();
+        }
+        return !m_givenUp;
+    }
+
+    // With the mutex held. A call in progress ends on Windows when its
+    // handle is closed; between calls the performing thread closes them.
+    void GiveUp() {
+        m_givenUp = true;
+        if (m_inCall) {
+            CloseHandles();
+        }
+    }
+
+    // With the mutex held; the child first.
+    void CloseHandles() {
+        m_request.Close();
+        m_connection.Close();
+    }
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    InternetHandle m_connection;
+    InternetHandle m_request;
+    bool m_inCall = false;
+    bool m_finished = false;
+    bool m_abandoned = false;
+    bool m_givenUp = false;
+    // Until the performing thread finishes, the attempt has no answer.
+    FetchEnd m_end = FetchEnd::noAnswer;
+    int m_status = 0;
+    int m_retryAfterSeconds = -1;
+    PageBody m_body;
+    std::exception_ptr m_failure;
+};
+
+HINTERNET OpenRequest(HINTERNET connection, const Target& target) {
+    // Redirects are followed by hand: Wine would follow a loop for ever. Pages
+    // are neither answered from the cache nor written to it.
+    DWORD flags =
+        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    if (target.secure) {
+        flags |= INTERNET_FLAG_SECURE;
+    }
+    return HttpOpenRequestA(connection, "GET", target.object.c_str(), nullptr, nullptr, nullptr,
+                            flags, 0);
+}
+
+// Sends one request of the attempt, its handles handed over to the attempt;
+// false when it had no answer.
+bool Send(Attempt& attempt, HINTERNET root, const Target& target,
+          std::chrono::milliseconds timeOut) {
+    if (!attempt.HandOver(
+            InternetHandle(InternetConnectA(root, target.host.c_str(), target.port, nullptr,
+                                            nullptr, INTERNET_SERVICE_HTTP, 0, 0)),
+            Attempt::Handle::connection)) {
+        return false;
+    }
+    InternetHandle request;
+    if (!attempt.CallWith(Attempt::Handle::connection,
+                          [&request, &target](HINTERNET connection) {
+                              request = InternetHandle(OpenRequest(connection, target));
+                          }) ||
+        !attempt.HandOver(std::move(request), Attempt::Handle::request)) {
+        return false;
+    }
+    BOOL sent = FALSE;
+    return attempt.CallWith(Attempt::Handle::request, [&sent, timeOut](HINTERNET handle) {
+        SetTimeOuts(handle, timeOut);
+        sent = HttpSendRequestA(handle, nullptr, 0, nullptr, 0);
+    }) && sent;
+}
+
+// The length the answer announces for its body; nothing when it announces
+// none. Wine knows no 64-bit form of the query; a length past 32 bits is past
+// the bound on a page anyway.
+std::optional<DWORD> ContentLength(HINTERNET request) {
+    DWORD length = 0;
+    DWORD size = sizeof length;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
+                        nullptr)) {
+        return std::nullopt;
+    }
+    return length;
+}
+
+// Whether the hop's body arrived whole. WinInet reads an early close as the
+// end, so only an announced length tells a cut body from a whole one. Wine
+// takes a close before the blank line that ends the headers for their end,
+// the cut header dropped: such an answer has neither length nor body. Wine
+// also reads a chunked body cut between chunks as whole, and tells no
+// difference.
+bool IsWhole(int bytes, std::optional<DWORD> length) {
+    return length ? static_cast<DWORD>(bytes) == *length : bytes > 0;
+}
+
+// Reads the hop's body to its end, past the bound, or to a failed read (a
+// reset, a time-out).
+FetchEnd ReadBody(Attempt& attempt, std::optional<DWORD> length) {
+    char piece[kReadSize] = {};
+    for (;;) {
+        DWORD count = 0;
+        BOOL read = FALSE;
+        if (!attempt.CallWith(Attempt::Handle::request, [&piece, &count, &read](HINTERNET request) {
+                read = InternetReadFile(request, piece, kReadSize, &count);
+            })) {
+            return FetchEnd::noAnswer;
+        }
+        // A failed read may report a count; only a successful one delivers bytes.
+        if (!read) {
+            return FetchEnd::noAnswer;
+        }
+        if (count == 0) {
+            return IsWhole(attempt.BodySize(), length) ? FetchEnd::answered : FetchEnd::noAnswer;
+        }
+        if (!attempt.Append(piece, count)) {
+            return FetchEnd::tooLarge;
+        }
+    }
+}
+
+// What a hop's answer says before its body.
+struct Answer {
+    int status = 0;
+    int retryAfterSeconds = -1;
+    std::optional<PageText> redirect;
+    std::optional<DWORD> length;
+};
+
+Answer AnswerOf(HINTERNET request, const PageText& address) {
+    Answer answer;
+    answer.status = StatusCode(request);
+    answer.retryAfterSeconds = RetryAfterSeconds(request);
+    if (IsRedirect(answer.status)) {
+        answer.redirect = RedirectTarget(request, address);
+    }
+    answer.length = ContentLength(request);
+    return answer;
+}
+
+// The attempt's requests, the redirects followed, up to the end of the body.
+FetchEnd Perform(Attempt& attempt, HINTERNET root, const PageText& address,
+                 std::chrono::milliseconds timeOut) {
+    if (root == nullptr) {
+        return FetchEnd::noAnswer;
+    }
+    PageText current = address;
+    for (int redirects = 0; redirects <= InternetPageFetcher::kMaxRedirects; ++redirects) {
+        const std::optional<Target> target = TargetOf(current);
+        if (!target || !Send(attempt, root, *target, timeOut)) {
+            return FetchEnd::noAnswer;
+        }
+        Answer answer;
+        // Wine reports a connection closed before a byte of answer as sent,
+        // with no status line.
+        if (!attempt.CallWith(
+                Attempt::Handle::request,
+                [&answer, &current](HINTERNET request) { answer = AnswerOf(request, current); }) ||
+            answer.status == 0) {
+            return FetchEnd::noAnswer;
+        }
+        attempt.StartHop(answer.status, answer.retryAfterSeconds);
+        if (!answer.redirect) {
+            return ReadBody(attempt, answer.length);
+        }
+        current = *answer.redirect;
+        attempt.EndHop();
+    }
+    return FetchEnd::tooManyRedirects;
+}
+
+void PerformAndFinish(const std::shared_ptr<Attempt>& attempt, HINTERNET root,
+                      const PageText& address, std::chrono::milliseconds timeOut) {
+    FetchEnd end = FetchEnd::noAnswer;
+    std::exception_ptr failure;
+    try {
+        end = Perform(*attempt, root, address, timeOut);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    attempt->Finish(end, failure);
+}
+
+}  // namespace
+
+struct InternetSession {
+    explicit InternetSession(std::chrono::milliseconds timeOut)
+        : root(InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)) {
+        if (root.Get() != nullptr) {
+            SetTimeOuts(root.Get(), timeOut);
+        }
+    }
+
+    InternetHandle root;
+};
+
+InternetPageFetcher::InternetPageFetcher(std::chrono::milliseconds timeOut)
+    : m_timeOut(timeOut), m_session(std::make_shared<InternetSession>(timeOut)) {}
+
+FetchResult InternetPageFetcher::ReadUrl(const PageText& address, PageText& page,
+                                         AbandonSignal& abandon) {
+    page.clear();
+    const auto deadline = std::chrono::steady_clock::now() + m_timeOut;
+    auto attempt = std::make_shared<Attempt>();
+    const AbandonSignal::Hook hook(abandon, [&attempt] { attempt->Abandon(); });
+    // The job keeps the attempt and the session alive for as long as WinInet
+    // holds it.
+    m_attemptThreads.Run([attempt, session = m_session, address, timeOut = m_timeOut] {
+        PerformAndFinish(attempt, session->root.Get(), address, timeOut);
+    });
+    return attempt->Await(deadline, page);
+}
+
+void InternetPageFetcher::AllowConnections(int count) {
+    auto connections = static_cast<DWORD>(count);
+    for (DWORD option :
+         {INTERNET_OPTION_MAX_CONNS_PER_SERVER, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER}) {
+        InternetSetOptionA(nullptr, option, &connections, sizeof connections);
+    }
+}
+
+}  // namespace wendrel

@@ -1,0 +1,95 @@
+#include "engine/fetch/page_retries.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace wendrel {
+
+namespace {
+
+constexpr int kTooManyRequests = 429;
+constexpr int kInternalServerError = 500;
+constexpr int kBadGateway = 502;
+constexpr int kServiceUnavailable = 503;
+constexpr int kGatewayTimeout = 504;
+
+bool IsAnsweredWith(const FetchResult& result, int status) {
+    return result.end == FetchEnd::answered && result.status == status;
+}
+
+// The site asks the run to slow down.
+bool IsRefusal(const FetchResult& result) {
+    return IsAnsweredWith(result, kTooManyRequests) || IsAnsweredWith(result, kServiceUnavailable);
+}
+
+// Endings that a moment later may well be different.
+bool IsFailure(const FetchResult& result) {
+    return result.end == FetchEnd::noAnswer || IsAnsweredWith(result, kInternalServerError) ||
+           IsAnsweredWith(result, kBadGateway) || IsAnsweredWith(result, kGatewayTimeout);
+}
+
+// A 404 is the site's own answer; a redirect loop will not mend itself, and a
+// page past the bound would only be cut again.
+bool IsUnread(const FetchResult& result) {
+    return result.end == FetchEnd::tooManyRedirects || result.end == FetchEnd::tooLarge ||
+           IsRefusal(result) || IsFailure(result);
+}
+
+std::chrono::milliseconds RetryAfterOr(const FetchResult& result,
+                                       std::chrono::milliseconds ownDelay) {
+    const std::chrono::seconds asked(result.retryAfterSeconds);
+    if (result.retryAfterSeconds >= 0 && asked <= kMaxRetryAfter) {
+        return asked;
+    }
+    return ownDelay;
+}
+
+std::chrono::milliseconds RefusalDelay(int refusal, const FetchResult& result) {
+    const int last = static_cast<int>(std::size(kRetryDelays)) - 1;
+    return RetryAfterOr(result, kRetryDelays[std::min(refusal, last)]);
+}
+
+}  // namespace
+
+FetchedPage FetchWithRetries(PageFetcher& fetcher, Pause& pause, const PageText& address,
+                             AbandonSignal& abandon, SiteBackOff& backOff, long long turn) {
+    FetchedPage fetched;
+    // A page never asked for was not read.
+    fetched.unread = true;
+    int failures = 0;
+    int refusals = 0;
+    while (backOff.Enter(turn)) {
+        FetchResult result;
+        try {
+            result = fetcher.ReadUrl(address, fetched.page, abandon);
+        } catch (...) {
+            backOff.Ended(false);
+            throw;
+        }
+        fetched.unread = IsUnread(result);
+        if (IsRefusal(result)) {
+            backOff.Refused(RefusalDelay(refusals, result));
+            if (++refusals == kMaxRefusals) {
+                break;
+            }
+        } else if (IsFailure(result)) {
+            backOff.Ended(false);
+            if (++failures == kMaxAttempts) {
+                break;
+            }
+            pause.For(RetryAfterOr(result, kRetryDelays[failures - 1]), abandon);
+        } else {
+            backOff.Ended(result.end == FetchEnd::answered);
+            break;
+        }
+    }
+    return fetched;
+}
+
+FetchedPage FetchWithRetries(PageFetcher& fetcher, Pause& pause, const PageText& address,
+                             AbandonSignal& abandon) {
+    SiteBackOff alone(pause, abandon, 1);
+    return FetchWithRetries(fetcher, pause, address, abandon, alone, 0);
+}
+
+}  // namespace wendrel
