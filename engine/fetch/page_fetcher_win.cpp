@@ -146,19 +146,6 @@ class InternetHandle {
 // returns from a blocked connect when its handles are closed, so the waiting
 // side gives up by the clock and leaves; the performing thread ends whenever
 // WinInet lets it, touching nothing but this.
-//
-// Wine gives a closed handle's number to the next handle opened, so a call
-// made with a handle after its close may act on another attempt's. The
-// performing thread is the only one that calls WinInet with the attempt's
-// handles, and it does so only through CallWith, which tells the waiting side
-// when a call is in progress. The waiting side closes the handles only then:
-// on Windows that ends the call, and Wine keeps the number of a handle closed
-// during a call until the call returns. Otherwise the performing thread closes
-// them itself before its next call. What stays open is the moment between
-// CallWith marking the call and WinInet taking the handle: a handle closed
-// just then may be opened anew by another attempt, which then loses the bytes
-// that the late call reads. Its body falls short of its length, and it is
-// retried like any other cut body.
 class Attempt {
   public:
     // The handles of the hop under way: its connection and the request on it.
@@ -176,7 +163,10 @@ class Attempt {
     }
 
     // Calls call with the hop's handle unless the waiting side has given up;
-    // false when it gave up before or during the call.
+    // false when it gave up before or during the call. The performing thread
+    // calls WinInet with the attempt's handles only through here: Wine gives a
+    // closed handle's number to the next handle opened, so a call made after
+    // another thread closed its handle could act on another attempt's.
     template <typename Call>
     bool CallWith(Handle which, const Call& call) {
         const HINTERNET handle = EnterCall(which);
@@ -266,6 +256,8 @@ class Attempt {
         return HandleOf(which).Get();
     }
 
+    // Closes what the waiting side gave up on while the call was running but
+    // could not close safely itself.
     bool LeaveCall() {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_inCall = false;
@@ -275,8 +267,14 @@ class Attempt {
         return !m_givenUp;
     }
 
-    // With the mutex held. A call in progress ends on Windows when its
-    // handle is closed; between calls the performing thread closes them.
+    // With the mutex held. The handles are closed here only while a call is
+    // in progress: on Windows that ends the call, and Wine keeps the number of
+    // a handle closed during a call until the call returns. Between calls the
+    // performing thread closes them itself, before its next call (LeaveCall,
+    // EnterCall). What stays open is the moment between EnterCall and WinInet
+    // taking the handle: a handle closed just then may be opened anew by
+    // another attempt, which then loses the bytes the late call reads; its
+    // body falls short of its length, and it is retried like any cut body.
     void GiveUp() {
         m_givenUp = true;
         if (m_inCall) {
@@ -294,7 +292,7 @@ class Attempt {
     std::condition_variable m_changed;
     InternetHandle m_connection;
     InternetHandle m_request;
-    bool m_inCall = false;
+    bool m_inCall = false;  // a WinInet call holds the handles: only then may GiveUp close them
     bool m_finished = false;
     bool m_abandoned = false;
     bool m_givenUp = false;

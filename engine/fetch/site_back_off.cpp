@@ -18,11 +18,20 @@ SiteBackOff::SiteBackOff(Pause& pause, AbandonSignal& abandon, int width)
           m_changed.notify_all();
       }) {}
 
-// A later page must not slip in first: were it refused, its hold would keep
-// back the page the walk needs next.
+// Turns are the window's sequence numbers, contiguous, the list page being
+// turn 0; a page asked for again keeps its turn. A refused page's thread
+// sleeps inside Refused while its hold is in force, so until it asks again it
+// is neither in flight nor waiting.
 bool SiteBackOff::MayStart(long long turn) const {
-    return m_holds == 0 && m_inFlight < m_width && turn <= m_nextFirstStart &&
-           *m_waiting.begin() == turn;
+    const bool noPauseInForce = m_holds == 0;
+    const bool roomInWindow = m_inFlight < m_width;
+    // With contiguous turns, every page asked for earlier has started once. A
+    // later page must not slip in first: were it refused, its hold would keep
+    // back the page the walk needs next.
+    const bool earlierPagesStarted = turn <= m_nextFirstStart;
+    // Of the pages waiting, the earliest goes first, a page asked again too.
+    const bool firstInLine = *m_waiting.begin() == turn;
+    return noPauseInForce && roomInWindow && earlierPagesStarted && firstInLine;
 }
 
 bool SiteBackOff::Enter(long long turn) {
