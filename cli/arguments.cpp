@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/clip_run.h"
+#include "engine/text/site_spelling.h"
 
 namespace wendrel::cli {
 
@@ -69,12 +70,10 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-// "http://" or "https://" and a host, without the trailing "/" that the
-// site's addresses are built behind.
-std::optional<std::string> ParseSite(std::string value) {
-    while (!value.empty() && value.back() == '/') {
-        value.pop_back();
-    }
+// "http://" or "https://" and a host, in the site's one spelling: the
+// record is kept under it, and the site's addresses are built behind it.
+std::optional<std::string> ParseSite(const std::string& written) {
+    const std::string value = SiteSpelling(written);
     for (std::string_view scheme : {"http://", "https://"}) {
         if (StartsWith(value, scheme) && value.size() > scheme.size()) {
             return value;

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "engine/text/site_spelling.h"
+
 namespace wendrel {
 
 namespace {
@@ -16,7 +18,7 @@ constexpr char kListPagePath[] = "/kisa/list/total/home01.html";
 PageText SiteBase() {
     const char* override = std::getenv("WENDREL_SITE");
     if (override != nullptr && *override != '\0') {
-        return override;
+        return SiteSpelling(override);
     }
     return kDefaultSiteBase;
 }

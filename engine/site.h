@@ -6,7 +6,8 @@
 namespace wendrel {
 
 // "http://" and the site's host, no trailing slash. WENDREL_SITE, when set and
-// not empty, takes its place, so that a local copy of the site can be served.
+// not empty, takes its place in the site's one spelling, so that a local copy
+// of the site can be served.
 PageText SiteBase();
 
 // The site's total article list, whose first article link names the newest

@@ -42,6 +42,9 @@ TEST(ArgumentsTest, ReadsASoundCommandLine) {
         // The site's addresses are built behind it: a trailing "/" would double.
         {{"--site=http://127.0.0.1:8080/"},
          "2026-3-1 folder=- site=http://127.0.0.1:8080 connections=-"},
+        // One spelling for the record: the scheme and host in lower case.
+        {{"--site", "HTTPS://News.Example/Section/"},
+         "2026-3-1 folder=- site=https://news.example/Section connections=-"},
         // 기사: folder bytes pass unchanged.
         {{"--folder", "\xB1\xE2\xBB\xE7", "--quiet"},
          "2026-3-1 folder=\xB1\xE2\xBB\xE7 site=- connections=- quiet"},
