@@ -60,8 +60,8 @@ void ConsoleClip::SetStatusText(const PageText& text) {
     m_status = text;
 }
 
-// Called while the run waits for a page: a stop here abandons the fetches in
-// flight at once.
+// Called while the run waits for a page, or for another run to save: a stop
+// here abandons the fetches in flight at once, and nothing is yet written.
 void ConsoleClip::KeepPainting() {
     StopIfInterrupted();
 }

@@ -13,9 +13,10 @@
 namespace wendrel::cli {
 
 // Clips the articles above the folder's record for the site into the file
-// named after request.since, the day of the run, in front of what that file
-// held, then moves the record. since, when given, also ends the walk at that
-// date; without it and without a record the walk ends at the day of the run.
+// named after request.since, the day of the run, merged with what that file
+// held (the new articles first), then moves the record. A record that could
+// not be written is told in the status and then as the failure it was. since, when given, also ends
+// the walk at that date; without it and without a record the walk ends at the day of the run.
 ExitCode RunNewArticlesCommand(const ClipRequest& request, const std::optional<CalendarDate>& since,
                                PageFetcher& fetcher, ClipFileWriter& writer, Console& console);
 

@@ -27,7 +27,9 @@ struct WalkProgress {
 // whole.
 enum class ClipStage {
     reading,  // from the start: the folder is tried and the pages are fetched
-    writing,  // the clip goes to disk; the run ends once it is there
+    // the clip goes to disk, once no other run saves to the folder; the run
+    // ends once it is there
+    writing,
 };
 
 class ClipDialog {
@@ -47,10 +49,6 @@ class ClipDialog {
     virtual void ArticleRead(const WalkProgress& progress) { static_cast<void>(progress); }
     // When the run enters a stage, reading first.
     virtual void EnterStage(ClipStage stage) { static_cast<void>(stage); }
-    // Once the walk is over, before the clip is written: complete unless it
-    // stopped early (pages in a row unread or undated), so that a later run
-    // knows whether every article it passed was judged.
-    virtual void WalkEnded(bool complete) { static_cast<void>(complete); }
 };
 
 }  // namespace wendrel

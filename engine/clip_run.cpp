@@ -13,6 +13,8 @@
 #include "engine/failure.h"
 #include "engine/fetch/fetch_window.h"
 #include "engine/site.h"
+#include "engine/store/clip_entries.h"
+#include "engine/store/clip_store.h"
 
 namespace wendrel {
 
@@ -25,8 +27,6 @@ constexpr char kDateEnd[] = " ";
 constexpr int kDateLength = 10;
 constexpr char kTitleMarker[] = "<!-- #####  news title ##### -->";
 constexpr char kEndMarker[] = "<!-- ##### news text - auto END ##### -->";
-constexpr char kArticleHeader[] = "<b><br><hr><br>";
-constexpr char kArticleFooter[] = "<br></b>";
 
 constexpr char kReadingStatus[] = "Reading...";
 constexpr char kSavedStatus[] = "Saved to ";
@@ -34,12 +34,13 @@ constexpr char kNoArticlesStatus[] = "No articles found at ";
 constexpr char kNoAnswerStatus[] = "No answer from ";
 constexpr char kNothingSavedStatus[] = "Nothing saved";
 constexpr char kNothingNewStatus[] = "Nothing new since ";
+constexpr char kWaitingStatus[] = "Waiting while another run saves to ";
+constexpr char kRecordNotWritten[] = "; the record could not be written";
 constexpr char kNotesOpen[] = " (";
 constexpr char kNotesJoin[] = "; ";
 constexpr char kNotesClose[] = ")";
 
-constexpr char kClipSuffix[] = ".html";
-constexpr char kIncompleteSuffix[] = " (incomplete)";
+constexpr char kArticlePageSuffix[] = ".html";
 
 class WaitCursor {
   public:
@@ -61,8 +62,13 @@ PageText UnreadStopNote() {
            " times in a row";
 }
 
+PageText BoundNote(int floor) {
+    return "stopped: more than " + std::to_string(kMaxPagesFromRecord) +
+           " articles since the record at " + std::to_string(floor);
+}
+
 PageText ArticleAddress(const PageText& siteBase, int number) {
-    return siteBase + kArticleLinkPath + "/" + std::to_string(number) + kClipSuffix;
+    return siteBase + kArticleLinkPath + "/" + std::to_string(number) + kArticlePageSuffix;
 }
 
 bool IsDigit(char byte) {
@@ -121,31 +127,44 @@ PageText ArticleContent(const PageText& page) {
 }
 
 // The article numbers a walk asks for, in turn: from the newest down to just
-// above the floor, then those an earlier run owes. 0 past the last.
+// above the floor, then those an earlier run owes. 0 past the last. A walk
+// from a record that would read more than kMaxPagesFromRecord new pages is
+// cut there, owed pages and all.
 class ArticleOrder {
   public:
     ArticleOrder(int newest, const WalkLimits& limits)
-        : m_newest(newest), m_newCount(std::max(newest - limits.floor, 0)), m_owed(limits.owed) {}
+        : m_newest(newest),
+          m_newCount(std::max(newest - limits.floor, 0)),
+          m_bounded(limits.record != nullptr && m_newCount > kMaxPagesFromRecord),
+          m_owed(limits.owed) {
+        m_newCount = m_bounded ? kMaxPagesFromRecord : m_newCount;
+    }
 
     int At(int position) const {
         if (position < m_newCount) {
             return m_newest - position;
         }
         const auto owed = static_cast<std::size_t>(position - m_newCount);
-        return owed < m_owed.size() ? m_owed[owed] : 0;
+        return !m_bounded && owed < m_owed.size() ? m_owed[owed] : 0;
     }
     // Owed articles are kept whatever their date: their run wanted them.
     bool IsNew(int position) const { return position < m_newCount; }
+    // Whether a walk that reached position passed its bound.
+    bool BoundAt(int position) const { return m_bounded && position == m_newCount; }
 
   private:
     int m_newest;
     int m_newCount;
+    bool m_bounded;
     const std::vector<int>& m_owed;
 };
 
-// How a walk ended, for the status line.
+// How a walk ended, for the status line and the record.
 struct Walk {
+    explicit Walk(int floor) : judged(floor) {}
+
     PageText collected;
+    JudgedArticles judged;
     PageText stopNote;  // why the walk gave up before the since date, if it did
     int unreadPages = 0;
     int pagesRead = 0;
@@ -178,12 +197,12 @@ PageText WalkNotes(const Walk& walk) {
 // outgrow maxClipBytes.
 void CollectArticle(PageText& clip, const PageText& address, const PageText& content,
                     std::size_t maxClipBytes) {
-    const std::size_t articleBytes = std::size(kArticleHeader) - 1 + address.size() +
-                                     std::size(kArticleFooter) - 1 + content.size();
+    const std::size_t articleBytes =
+        std::size(kEntryHeader) - 1 + address.size() + std::size(kEntryFooter) - 1 + content.size();
     if (articleBytes > maxClipBytes - std::min(clip.size(), maxClipBytes)) {
         throw MemoryFailure();
     }
-    clip.append(kArticleHeader).append(address).append(kArticleFooter).append(content);
+    clip.append(kEntryHeader).append(address).append(kEntryFooter).append(content);
 }
 
 // Counts the pages in a row that something is wrong with, for the two stops.
@@ -203,12 +222,16 @@ class Streak {
 
 Walk WalkArticles(ClipDialog& dialog, FetchWindow& window, const PageText& siteBase,
                   const ArticleOrder& order, const PageText& since, const WalkLimits& limits) {
-    Walk walk;
+    Walk walk(limits.floor);
     Streak undated(kMaxPagesWithoutDate);
     Streak unread(kMaxUnreadInARow);
     int nextAsked = 0;
     int articlesRead = 0;
-    for (int position = 0; order.At(position) != 0; ++position) {
+    for (int position = 0; order.At(position) != 0 || order.BoundAt(position); ++position) {
+        if (order.BoundAt(position)) {
+            walk.stopNote = BoundNote(limits.floor);
+            break;
+        }
         const int number = order.At(position);
         const PageText address = ArticleAddress(siteBase, number);
         dialog.SetStatusText(kReadingStatus + address);
@@ -219,6 +242,7 @@ Walk WalkArticles(ClipDialog& dialog, FetchWindow& window, const PageText& siteB
         const PageText date = RegistrationDate(fetched.page);
         const bool beforeSince =
             order.IsNew(position) && !date.empty() && CompareText(since, date) > 0;
+        walk.judged.Add(number, fetched.unread, beforeSince);
         dialog.ArticleRead({++articlesRead, address, date,
                             walk.unreadPages + (fetched.unread ? 1 : 0), number, fetched.unread,
                             beforeSince});
@@ -248,17 +272,6 @@ FetchedPage ListPage(ClipDialog& dialog, FetchWindow& window, const PageText& si
     return window.TakeOldest([&dialog] { dialog.KeepPainting(); });
 }
 
-// A walk that the site cut short never takes the place of an earlier clip of
-// the date, which may well be whole: it goes beside it.
-PageText TargetPath(ClipFileWriter& writer, const PageText& folder, const PageText& since,
-                    const Walk& walk) {
-    PageText path = folder + since + kClipSuffix;
-    if (walk.siteStoppedAnswering && writer.WouldReplace(path)) {
-        return folder + since + kIncompleteSuffix + kClipSuffix;
-    }
-    return path;
-}
-
 ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                  const PageText& siteBase, const WalkLimits& limits, Pause& pause) {
     WaitCursor waitCursor(dialog);
@@ -269,16 +282,13 @@ ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& write
     // Checked before the first request: a run of many minutes must not end in
     // a folder it could never write to.
     const PageText folder = ClipFolder(dialog.FolderText(), writer.PathSeparator());
-    const PageText path = folder + since + kClipSuffix;
-    if (Length(path) >= kMaxPathBytes || !writer.IsFolder(folder)) {
-        throw FileFailure(FileCause::badPath, path);
-    }
-    writer.TryFolder(path);
+    ClipStore store(writer, folder, since);
+    store.Check();
 
     WalkLimits walkLimits = limits;
     walkLimits.connections = std::clamp(limits.connections, 1, kMaxConnections);
     fetcher.AllowConnections(walkLimits.connections);
-    Walk walk;
+    Walk walk(limits.floor);
     {
         FetchWindow window(fetcher, pause, walkLimits.connections);
         const FetchedPage listPage = ListPage(dialog, window, siteBase);
@@ -304,13 +314,22 @@ ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& write
                              kNotesClose);
         return ClipOutcome::noAnswer;
     }
-    dialog.WalkEnded(walk.stopNote.empty());
     CleanUpClip(walk.collected);
-    const PageText target = TargetPath(writer, folder, since, walk);
     dialog.EnterStage(ClipStage::writing);
-    writer.Write(target, walk.collected);
+    bool waitShown = false;
+    const PageText target = store.Save(
+        walk.collected, walk.siteStoppedAnswering,
+        [&] {
+            if (!waitShown) {
+                dialog.SetStatusText(kWaitingStatus + folder);
+                waitShown = true;
+            }
+            dialog.KeepPainting();
+        },
+        limits.record, walk.judged);
     const PageText notes = WalkNotes(walk);
-    dialog.SetStatusText(kSavedStatus + target + notes);
+    const bool recordWritten = limits.record == nullptr || !limits.record->Failure();
+    dialog.SetStatusText(kSavedStatus + target + notes + (recordWritten ? "" : kRecordNotWritten));
     return notes.empty() ? ClipOutcome::saved : ClipOutcome::savedWithNotes;
 }
 

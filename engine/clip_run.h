@@ -10,6 +10,7 @@
 #include "engine/fetch/abandon_signal.h"
 #include "engine/fetch/page_fetcher.h"
 #include "engine/store/clip_file.h"
+#include "engine/store/site_record.h"
 #include "engine/text/text.h"
 
 namespace wendrel {
@@ -26,6 +27,12 @@ constexpr int kMaxUnreadInARow = 5;
 // polite to the site and already cut most of the waiting.
 constexpr int kDefaultConnections = 4;
 constexpr int kMaxConnections = 8;
+
+// Article pages a walk from a record reads at most: more new articles than a
+// busy site publishes in days, so a list page whose number jumps far above
+// the record (a renumbered or hostile site) ends the run in minutes, with the
+// record where it was.
+constexpr int kMaxPagesFromRecord = 5000;
 
 // What one run may gather. The clean-up measures the clip in signed 32-bit
 // positions, so a longer clip could not be cleaned correctly.
@@ -45,6 +52,9 @@ struct WalkLimits {
     // The date the walk stops before, when it is not the since date, which
     // then only names the clip file; an empty text stops at no date.
     std::optional<PageText> walkSince{};
+    // The record the walk starts from, moved once its clip is in place; with
+    // one the walk reads at most kMaxPagesFromRecord pages.
+    SiteRecord* record = nullptr;
 };
 
 // How a run that raised no failure ended.
@@ -59,15 +69,18 @@ enum class ClipOutcome {
 };
 
 // Collects every article registered on or after the dialog's since date, newest
-// first, from the site at siteBase, cleans the markup and writes it to
-// <folder><separator><yyyy-mm-dd>.html with the writer's separator, reporting
-// progress in the dialog's status text. A walk that gave up because the site
-// stopped answering goes to "<yyyy-mm-dd> (incomplete).html" when the clip
-// file exists already, and nowhere when it read no article page at all.
+// first, from the site at siteBase, cleans the markup and saves it as
+// <folder><separator><yyyy-mm-dd>.html with the writer's separator, by the
+// rules of the clip store (engine/store/clip_store.h): merged into the clip
+// of that name, beside a file of that name that is no clip, in turn with
+// other runs on the folder. Progress goes to the dialog's status text. A walk
+// that gave up because the site stopped answering before it read any article
+// page saves nothing.
 // Throws FileFailure, MemoryFailure or InvalidArgumentFailure; the wait cursor
-// is removed on every path. A folder the writer cannot create its file in
-// fails before the first request. A walk that would gather more than
-// limits.maxClipBytes is a MemoryFailure, and nothing is written.
+// is removed on every path. A path the store may write that is too long, or a
+// folder it cannot create its file in, fails before the first request. A walk
+// that would gather more than limits.maxClipBytes is a MemoryFailure, and
+// nothing is written.
 // Up to limits.connections article pages are fetched at once, on threads of
 // the run's own, and read strictly newest first, so the clip and where the
 // walk stops are those of fetching one page at a time; pages fetched past the

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -187,14 +189,33 @@ class NewArticlesTest : public ClipCommandTest {
 struct NewRunCase {
     const char* name;
     int newest;
-    ExitCode code;           // kFileFailure: the day's file cannot be written
+    ExitCode code;           // kFileFailure: the day's file, or the record, cannot be written
     std::string status;      // the last line on standard output
-    std::vector<int> added;  // what went in front of the day's file; -n: page n not read
+    std::vector<int> added;  // the run's clip, which goes in front; -n: page n not read
     std::size_t requests;
     int writes;
     const char* record;  // the site's line in the record file afterwards
     std::optional<CalendarDate> since{};
+    bool recordFails = false;
 };
+
+// The day's file after a run that added added, as article numbers: no article
+// twice, and no unread page in place of an article read before.
+std::vector<int> Merged(const std::vector<int>& added, const std::vector<int>& earlier) {
+    const auto has = [](const std::vector<int>& numbers, int number) {
+        return std::find(numbers.begin(), numbers.end(), number) != numbers.end();
+    };
+    std::vector<int> merged;
+    for (int number : added) {
+        merged.push_back(number < 0 && has(earlier, -number) ? -number : number);
+    }
+    for (int number : earlier) {
+        if (number > 0 && !has(added, number) && !has(added, -number)) {
+            merged.push_back(number);
+        }
+    }
+    return merged;
+}
 
 TEST_F(NewArticlesTest, AGrowingSiteIsClippedOnceOverAndNothingIsSkipped) {
     const std::string saved = std::string("Saved to ") + kDayFile;
@@ -215,8 +236,12 @@ TEST_F(NewArticlesTest, AGrowingSiteIsClippedOnceOverAndNothingIsSkipped) {
         // The day after the articles': the date ends the walk, and the record
         // moves all the same.
         {"a date comes first", 28, kSaved, saved, {}, 2, 2, "28", {{2008, 7, 17}}},
+        {"the record not written", 30, kFileFailure, saved + "; the record could not be written",
+         {30, 29}, 3, 1, "28", {}, true},
+        {"after it, nothing twice", 30, kSaved, saved, {30, 29}, 3, 2, "30"},
     };
     // clang-format on
+    std::vector<int> dayFile;
     for (const NewRunCase& run : runs) {
         SCOPED_TRACE(run.name);
         site.SetNewest(run.newest);
@@ -227,8 +252,9 @@ TEST_F(NewArticlesTest, AGrowingSiteIsClippedOnceOverAndNothingIsSkipped) {
                     {FetchEnd::tooManyRedirects, 302, "", -1}};
             }
         }
-        disk.full = run.code == kFileFailure ? std::set<PageText>{kDayFile} : std::set<PageText>{};
-        const PageText earlier = disk.files[kDayFile];
+        disk.full = run.code != kFileFailure ? std::set<PageText>{}
+                    : run.recordFails        ? std::set<PageText>{kRecordFile}
+                                             : std::set<PageText>{kDayFile};
         site.requests.clear();
         disk.writes = 0;
 
@@ -237,7 +263,10 @@ TEST_F(NewArticlesTest, AGrowingSiteIsClippedOnceOverAndNothingIsSkipped) {
         if (!run.status.empty()) {
             EXPECT_EQ(LastLine(out.Text()), run.status);
         }
-        EXPECT_EQ(disk.files[kDayFile], Clip(run.added) + earlier);
+        if (run.code != kFileFailure || run.recordFails) {
+            dayFile = Merged(run.added, dayFile);
+        }
+        EXPECT_EQ(disk.files[kDayFile], Clip(dayFile));
         EXPECT_EQ(site.requests.size(), run.requests);
         EXPECT_EQ(disk.writes, run.writes);
         const PageText& record = disk.files[kRecordFile];
@@ -250,7 +279,8 @@ TEST_F(NewArticlesTest, AGrowingSiteIsClippedOnceOverAndNothingIsSkipped) {
 // falls back to today's articles instead of the whole site.
 TEST_F(NewArticlesTest, EachFolderKeepsItsOwnRecord) {
     disk.folders.insert("C:\\Other\\");
-    disk.files[kRecordFile] = "http://elsewhere.test 77\r\nhttp://news.test 8\r\n";
+    // A person's editor may add a byte-order mark and spell the site otherwise.
+    disk.files[kRecordFile] = "\xEF\xBB\xBFhttp://elsewhere.test 77\r\nHTTP://News.Test/ 8\r\n";
     disk.files["C:\\Other\\wendrel-record.txt"] = "http://news.test 8 nine\n";
     site.SetNewest(10);
 
@@ -264,6 +294,24 @@ TEST_F(NewArticlesTest, EachFolderKeepsItsOwnRecord) {
     EXPECT_EQ(errors.Text(),
               "C:\\Other\\wendrel-record.txt: the line of this site is damaged; "
               "clipping from today's articles\n");
+}
+
+// A list page whose number jumps far above the record (a renumbered or
+// hostile site): the walk ends at its bound, and the record stays.
+TEST_F(NewArticlesTest, AJumpFarAboveTheRecordIsReadToTheBoundAndMovesNothing) {
+    disk.files[kRecordFile] = "http://news.test 10\r\n";
+    site.SetNewest(INT_MAX);
+    for (int number = INT_MAX; number > INT_MAX - kMaxPagesFromRecord - 4; --number) {
+        site.SetArticle(number, ArticlePage("2008-07-16", "T", "B"));
+    }
+
+    EXPECT_EQ(RunNew(), kSavedWithNotes);
+
+    EXPECT_EQ(site.requests.size(), 1u + kMaxPagesFromRecord);
+    EXPECT_EQ(LastLine(out.Text()),
+              std::string("Saved to ") + kDayFile +
+                  " (stopped: more than 5000 articles since the record at 10)");
+    EXPECT_EQ(disk.files[kRecordFile], "http://news.test 10\r\n");
 }
 
 TEST(ConsoleTest, ProgressOnATerminalRewritesOneLineAndMakesWayForTheLast) {

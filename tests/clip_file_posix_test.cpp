@@ -68,8 +68,17 @@ TEST_F(PosixClipFileTest, KnowsFoldersAndFiles) {
     EXPECT_TRUE(writer.IsFolder(folder.string() + "/"));
     EXPECT_FALSE(writer.IsFolder(ClipPath("plain")));
     EXPECT_FALSE(writer.IsFolder(ClipPath("missing/")));
-    EXPECT_TRUE(writer.WouldReplace(ClipPath("plain")));
-    EXPECT_FALSE(writer.WouldReplace(ClipPath("missing")));
+}
+
+// One run at a time; the lock file is gone with the lock.
+TEST_F(PosixClipFileTest, AFolderIsLockedOnceAtATimeAndLeftAsItWas) {
+    std::unique_ptr<FolderLock> lock = writer.TryLockFolder(ClipPath(""));
+    ASSERT_NE(lock, nullptr);
+    EXPECT_EQ(writer.TryLockFolder(ClipPath("")), nullptr);
+    lock.reset();
+
+    EXPECT_EQ(EntriesInFolder(), 0);
+    EXPECT_NE(writer.TryLockFolder(ClipPath("")), nullptr);
 }
 
 // A --new run must never take a file it cannot read for missing, and write over it.

@@ -95,8 +95,17 @@ TEST_F(WindowsClipFileTest, KnowsFoldersAndFiles) {
     EXPECT_TRUE(writer.IsFolder(folder.string() + "\\"));
     EXPECT_FALSE(writer.IsFolder((folder / "plain").string()));
     EXPECT_FALSE(writer.IsFolder((folder / "missing").string() + "\\"));
-    EXPECT_TRUE(writer.WouldReplace((folder / "plain").string()));
-    EXPECT_FALSE(writer.WouldReplace((folder / "missing").string()));
+}
+
+// One run at a time; the lock file is gone with the lock.
+TEST_F(WindowsClipFileTest, AFolderIsLockedOnceAtATimeAndLeftAsItWas) {
+    std::unique_ptr<FolderLock> lock = writer.TryLockFolder(folder.string() + "\\");
+    ASSERT_NE(lock, nullptr);
+    EXPECT_EQ(writer.TryLockFolder(folder.string() + "\\"), nullptr);
+    lock.reset();
+
+    EXPECT_EQ(EntriesIn(folder), 0);
+    EXPECT_NE(writer.TryLockFolder(folder.string() + "\\"), nullptr);
 }
 
 // A --new run must never take a file it cannot read for missing, and write over it.

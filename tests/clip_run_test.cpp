@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/failure.h"
+#include "engine/store/clip_store.h"
 #include "tests/case_name.h"
 #include "tests/fakes.h"
 
@@ -341,7 +342,8 @@ struct EarlierClipCase {
 };
 
 constexpr char kIncompletePath[] = "C:\\Clips\\2008-07-16 (incomplete).html";
-const PageText kEarlier = "earlier clip";
+constexpr char kSecondPath[] = "C:\\Clips\\2008-07-16 (2).html";
+const PageText kEarlier = "earlier clip";  // no clip of ours: never replaced
 const PageText kNothingSaved = "Nothing saved (stopped: the site did not answer 5 times in a row)";
 PageText SavedCutShort(const PageText& path) {
     return "Saved to " + path +
@@ -351,11 +353,24 @@ const PageText kCutWalk = CleanedArticle(9, "T", "B") + CleanedArticle(8, "T", "
                           testing::UnreadArticle(7) + testing::UnreadArticle(6) +
                           testing::UnreadArticle(5) + testing::UnreadArticle(4) +
                           testing::UnreadArticle(3);
+// Articles to down to from of the site, newest first.
+PageText Articles(int to, int from) {
+    PageText clip;
+    for (int number = to; number >= from; --number) {
+        clip += CleanedArticle(number, "T", "B");
+    }
+    return clip;
+}
+const PageText kWholeWalk = Articles(9, 1);
+const PageText kElsewhere = CleanedArticle("http://elsewhere.test", 5, "E", "X");
+const PageText kSaved = std::string("Saved to ") + kClipPath;
+const testing::Answer kBeforeSince{FetchEnd::answered, 200,
+                                   testing::ArticlePage("2008-07-15", "T", "B"), -1};
 
 class EarlierClipTest : public ClipRunTest,
                         public ::testing::WithParamInterface<EarlierClipCase> {};
 
-TEST_P(EarlierClipTest, OnlyAWalkThatWasNotCutShortReplacesIt) {
+TEST_P(EarlierClipTest, NoArticleOnDiskIsLost) {
     const EarlierClipCase& c = GetParam();
     testing::FakePause pause;
     site.SetNewest(9);
@@ -384,10 +399,24 @@ INSTANTIATE_TEST_SUITE_P(Cases, EarlierClipTest, ::testing::Values(
                     kNothingSaved, {{kClipPath, kEarlier}}, ClipOutcome::noAnswer},
     EarlierClipCase{"FirstFivePagesRefused", Many(5, 9, kBusy), true, {},
                     kNothingSaved, {}, ClipOutcome::noAnswer},
-    EarlierClipCase{"CutWalkGoesBesideTheEarlierClip", Many(3, 7, kNoAnswer), true,
+    EarlierClipCase{"CutWalkGoesBesideFilesThatAreNoClips", Many(3, 7, kNoAnswer), true,
                     {{kClipPath, kEarlier}, {kIncompletePath, "earlier incomplete"}},
-                    SavedCutShort(kIncompletePath), {{kClipPath, kEarlier}, {kIncompletePath, kCutWalk}},
-                    ClipOutcome::savedWithNotes},
+                    SavedCutShort(kSecondPath), {{kClipPath, kEarlier}, {kIncompletePath, "earlier incomplete"},
+                    {kSecondPath, kCutWalk}}, ClipOutcome::savedWithNotes},
+    EarlierClipCase{"CutWalkKeepsWhatTheEarlierClipHeld", Many(3, 7, kNoAnswer), true, {{kClipPath, kWholeWalk}},
+                    SavedCutShort(kClipPath), {{kClipPath, kWholeWalk}}, ClipOutcome::savedWithNotes},
+    EarlierClipCase{"ArticlesTheWalkLacksFollowIt", {}, true, {{kClipPath, kElsewhere}},
+                    kSaved, {{kClipPath, kWholeWalk + kElsewhere}}, ClipOutcome::saved},
+    EarlierClipCase{"AnUnreadPageKeepsItsEarlierContent", {{7, kNoAnswer}}, true, {{kClipPath, CleanedArticle(7, "Old", "X")}},
+                    kSaved + " (1 page could not be read)",
+                    {{kClipPath, Articles(9, 8) + CleanedArticle(7, "Old", "X") + Articles(6, 1)}}, ClipOutcome::savedWithNotes},
+    EarlierClipCase{"AnUnchangedSiteWritesTheSameBytes", {}, true, {{kClipPath, kWholeWalk}},
+                    kSaved, {{kClipPath, kWholeWalk}}, ClipOutcome::saved},
+    // The day file of --new runs held 9 to 2; a run since the day stops at 3.
+    EarlierClipCase{"APlainRunAfterANewDayFile", {{3, kBeforeSince}}, true, {{kClipPath, Articles(9, 2)}},
+                    kSaved, {{kClipPath, Articles(9, 2)}}, ClipOutcome::saved},
+    EarlierClipCase{"AFileThatIsNoClipStays", {}, true, {{kClipPath, kEarlier}},
+                    "Saved to " + PageText(kSecondPath), {{kClipPath, kEarlier}, {kSecondPath, kWholeWalk}}, ClipOutcome::saved},
     EarlierClipCase{"CutWalkWithoutAnEarlierClipTakesItsName", Many(3, 7, kNoAnswer), true, {},
                     SavedCutShort(kClipPath), {{kClipPath, kCutWalk}}, ClipOutcome::savedWithNotes},
     // Even when what arrived of it names an article.
@@ -534,17 +563,38 @@ TEST_F(ClipRunTest, MissingFolderFailsBeforeAnyRequest) {
     EXPECT_EQ(dialog.cursorsRemoved, 1);
 }
 
+// Every name the clip may take counts, the longest "(incomplete)".
 TEST_F(ClipRunTest, PathThatDoesNotEndWithin260BytesIsABadPath) {
-    dialog.folder = "C:\\" + PageText(241, 'x');  // 260 bytes with the name: one too many
+    dialog.folder = "C:\\" + PageText(228, 'x');  // 260 bytes with that name: one too many
     disk.folders.insert(dialog.folder + "\\");
     EXPECT_THROW(Run(), FileFailure);
     EXPECT_TRUE(site.requests.empty());
 
-    dialog.folder = "C:\\" + PageText(240, 'x');
+    dialog.folder = "C:\\" + PageText(227, 'x');
     disk.folders.insert(dialog.folder + "\\");
     site.SetNewest(1);
     Run();
     EXPECT_EQ(disk.files.size(), 1u);
+}
+
+// Another run that keeps the folder past the wait: nothing is written, and
+// the failure names the file that could not be saved.
+TEST(ClipStoreTest, ALockNotHadWithinTheWaitIsALockViolation) {
+    FakeDisk disk;
+    disk.lockedFolders.insert("C:\\Clips\\");
+    ClipStore store(disk, "C:\\Clips\\", "2008-07-16", std::chrono::milliseconds(100));
+    int waits = 0;
+
+    try {
+        store.Save(
+            "clip", false, [&waits] { ++waits; }, nullptr, JudgedArticles(0));
+        FAIL() << "no failure";
+    } catch (const FileFailure& failure) {
+        EXPECT_EQ(failure.Cause(), FileCause::lockViolation);
+        EXPECT_EQ(failure.Path(), kClipPath);
+    }
+    EXPECT_GT(waits, 0);
+    EXPECT_TRUE(disk.files.empty());
 }
 
 class FailingDisk : public FakeDisk {

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -123,7 +124,6 @@ class FakeDisk : public ClipFileWriter {
 
     char PathSeparator() const override { return separator; }
     bool IsFolder(const PageText& folder) override { return folders.count(folder) != 0; }
-    bool WouldReplace(const PageText& path) override { return files.count(path) != 0; }
     // Folders that exist but take no new file.
     std::set<PageText> unwritableFolders;
     void TryFolder(const PageText& path) override {
@@ -142,6 +142,25 @@ class FakeDisk : public ClipFileWriter {
         const auto found = files.find(path);
         return found == files.end() ? std::nullopt : std::optional<PageText>(found->second);
     }
+    // Folders whose lock is held, by a run or by another.
+    std::set<PageText> lockedFolders;
+    std::unique_ptr<FolderLock> TryLockFolder(const PageText& folder) override {
+        if (!lockedFolders.insert(folder).second) {
+            return nullptr;
+        }
+        return std::make_unique<Lock>(lockedFolders, folder);
+    }
+
+  private:
+    class Lock final : public FolderLock {
+      public:
+        Lock(std::set<PageText>& locked, PageText folder) : m_locked(locked), m_folder(folder) {}
+        ~Lock() override { m_locked.erase(m_folder); }
+
+      private:
+        std::set<PageText>& m_locked;
+        PageText m_folder;
+    };
 };
 
 // An article page in the site's layout: the date label, its element's ">", the

@@ -293,12 +293,14 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         gone:  20 to 16 dated, from 15 down busy for good;
         undated: 60 articles without a date;
         stalled: 1 article that never answers;
-        growing: as many articles as /grow?to=N last said, all dated today.
+        growing: as many articles as /grow?to=N last said, all dated today;
+        twin:    the same as growing, under its own name.
         Busy answers are 503 with Retry-After: 0, so that retries come at once."""
         _, _, name, rest = url.path.split("/", 3)
         base = "%s/site/%s" % (self.base(), name)
         newest = {"notes": 8, "gone": 20, "undated": 60, "stalled": 1,
-                  "growing": self.server.growing_newest}.get(name)
+                  "growing": self.server.growing_newest,
+                  "twin": self.server.growing_newest}.get(name)
         if newest is None:
             self.not_found(url)
         elif rest == "kisa/list/total/home01.html":
@@ -312,7 +314,7 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         if name == "stalled":
             self.hold()
             return
-        if name == "growing":
+        if name in ("growing", "twin"):
             self.send_body(news_page(datetime.date.today().isoformat(),
                                      ("소식 %d" % number).encode("cp949"),
                                      ("본문 %d" % number).encode("cp949")))

@@ -109,6 +109,28 @@ def clip_new_articles_thrice(test, command, folder):
     test.assertTrue((folder / "wendrel-record.txt").read_bytes().endswith(site.encode() + b" 4\r\n"))
 
 
+def clip_two_sites_at_once(test, command, folder, rounds):
+    """--new runs of two sites into one folder, two processes started
+    together, as both sites grow by two articles a round: every article is
+    once in the day's file, and both records stand at the newest."""
+    sites = [SITE + "/site/growing", SITE + "/site/twin"]
+    for newest in range(2, 2 * rounds + 1, 2):
+        urllib.request.urlopen(SITE + "/grow?to=%d" % newest).close()
+        runs = [subprocess.Popen([*command, "--new", "--site", site, "--quiet"],
+                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE) for site in sites]
+        for run in runs:
+            errors = run.communicate(timeout=RUN_LIMIT_SECONDS)[1]
+            test.assertEqual(run.returncode, 0, errors)
+    clip = (folder / (datetime.date.today().isoformat() + ".html")).read_bytes()
+    record = (folder / "wendrel-record.txt").read_bytes()
+    test.assertEqual(clip.count(b"<hr>"), 2 * newest)
+    for site in sites:
+        for number in range(1, newest + 1):
+            entry = b"<hr><br>%s/arti/%d.html<br>" % (site.encode(), number)
+            test.assertEqual(clip.count(entry), 1, entry)
+        test.assertIn(b"%s %d\r\n" % (site.encode(), newest), record)
+
+
 def requests_seen(text):
     with urllib.request.urlopen(SITE + "/log?match=" + text) as answer:
         return answer.read().decode("latin-1")
@@ -193,6 +215,10 @@ class WindowsRunTest(unittest.TestCase):
         clip_new_articles_thrice(self, [*LAUNCHER, str(PROGRAM), "--folder",
                                         windows_path(self.folder)], self.folder)
 
+    def test_runs_on_one_folder_take_turns(self):
+        clip_two_sites_at_once(self, [*LAUNCHER, str(PROGRAM), "--folder",
+                                      windows_path(self.folder)], self.folder, 3)
+
 class WendrelClipTest(unittest.TestCase):
     def setUp(self):
         self.folder = Path(tempfile.mkdtemp(prefix="wendrel-clip-"))
@@ -227,7 +253,8 @@ class WendrelClipTest(unittest.TestCase):
 
     def test_each_ending_has_its_exit_status_and_last_line(self):
         earlier = self.folder / "2008-07-16.html"
-        incomplete = self.folder / "2008-07-16 (incomplete).html"
+        # An article the runs do not walk: every clip saved keeps it.
+        kept = cleaned_article(SITE + "/elsewhere", 1, "지난 소식", "끝")
         refused = (Path(sys.argv[2]) / "site" / "refused.txt").read_text().strip()
         cases = [
             # The list page names no article: an earlier clip stays.
@@ -237,22 +264,24 @@ class WendrelClipTest(unittest.TestCase):
              "Saved to %s (stopped: 50 pages in a row had no date)" % earlier, True),
             (["--site", SITE + "/site/notes"], 3, "out",
              "Saved to %s (2 pages could not be read)" % earlier, True),
-            # A walk the site cut short goes beside the earlier clip.
+            # A walk the site cut short merges like any other.
             (["--site", SITE + "/site/gone", "--connections", "1"], 3, "out",
              "Saved to %s (stopped: the site did not answer 5 times in a row; "
-             "5 pages could not be read)" % incomplete, False),
+             "5 pages could not be read)" % earlier, True),
             (["--folder", str(self.folder / "missing")], 4, "errors",
              "%s/missing/2008-07-16.html에 잘못된 경로가 있습니다." % self.folder, False),
             (["--site", refused], 6, "out",
              "No answer from %s/kisa/list/total/home01.html" % refused, False),
         ]
-        for arguments, status, stream, line, replaced in cases:
+        for arguments, status, stream, line, saved in cases:
             with self.subTest(status=status, line=line):
-                earlier.write_bytes(b"earlier clip")
+                earlier.write_bytes(kept)
                 run = self.clip(*arguments)
                 self.assertEqual(run.status, status, run.errors)
                 self.assertEqual(run.last_line(getattr(run, stream)), line)
-                self.assertEqual(earlier.read_bytes() == b"earlier clip", not replaced)
+                self.assertTrue(earlier.read_bytes().endswith(kept))
+                self.assertEqual(earlier.read_bytes() != kept, saved)
+        self.assertEqual(self.entries(), ["2008-07-16.html"])
 
     def test_a_folder_that_takes_no_file_fails_before_the_first_request(self):
         read_only = self.folder / "read-only"
@@ -321,6 +350,8 @@ class WendrelClipTest(unittest.TestCase):
 
         (program.parent / "Wendrel.ini").write_bytes(
             b"[Dest]\r\nSaveFolderName=" + str(clips).encode() + b"\r\n")
+        # A trailing "/" is no part of the site's addresses.
+        environment["WENDREL_SITE"] = SITE + "/"
         run = self.run_clip("--since", "2008-07-16", program=program, environment=environment)
         self.assertEqual(run.status, 0, run.errors)
         self.assertEqual((clips / "2008-07-16.html").read_bytes(), expected_clip(SITE))
@@ -371,6 +402,9 @@ class WendrelClipTest(unittest.TestCase):
 
     def test_new_runs_clip_each_article_once(self):
         clip_new_articles_thrice(self, [str(PROGRAM), "--folder", str(self.folder)], self.folder)
+
+    def test_runs_on_one_folder_take_turns(self):
+        clip_two_sites_at_once(self, [str(PROGRAM), "--folder", str(self.folder)], self.folder, 8)
 
     def test_version_is_the_version_records(self):
         rc = (ROOT / "res" / "Wendrel.rc").read_text()

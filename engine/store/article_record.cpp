@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/text/site_spelling.h"
+
 namespace wendrel {
 
 namespace {
@@ -18,6 +20,8 @@ constexpr char kRecordHeader[] =
 // the program's own lines end as Windows' plainest editors want them.
 constexpr char kLineEnd[] = "\r\n";
 constexpr std::string_view kSpaces = " \t\r";
+// What an editor that saves UTF-8 may put before the first line.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::vector<std::string_view> Words(std::string_view line) {
     std::vector<std::string_view> words;
@@ -43,9 +47,10 @@ std::optional<int> ArticleNumber(std::string_view word) {
     return number;
 }
 
+// A line a person wrote may spell the site another way.
 bool IsSitesLine(std::string_view line, const PageText& siteBase) {
     const std::vector<std::string_view> words = Words(line);
-    return !words.empty() && words.front() == siteBase;
+    return !words.empty() && SiteSpelling(words.front()) == siteBase;
 }
 
 // The numbers behind the site, or nothing when any of them is not sound.
@@ -72,6 +77,9 @@ std::optional<ArticleRecord> ParseRecord(const std::vector<std::string_view>& wo
 // Calls visit with each line of text, its line end left off.
 void ForEachLine(const PageText& text, const std::function<void(std::string_view)>& visit) {
     std::string_view rest = text;
+    if (rest.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        rest.remove_prefix(kByteOrderMark.size());
+    }
     while (!rest.empty()) {
         const auto end = std::min(rest.find('\n'), rest.size());
         visit(rest.substr(0, end));
@@ -104,7 +112,7 @@ RecordLookup FindRecord(const PageText& recordFile, const PageText& siteBase) {
 
 PageText WithRecord(const PageText& recordFile, const PageText& siteBase,
                     const ArticleRecord& record) {
-    PageText text = recordFile.empty() ? kRecordHeader : "";
+    PageText text = recordFile.empty() || recordFile == kByteOrderMark ? kRecordHeader : "";
     bool written = false;
     ForEachLine(recordFile, [&](std::string_view line) {
         if (!IsSitesLine(line, siteBase)) {
@@ -118,11 +126,11 @@ PageText WithRecord(const PageText& recordFile, const PageText& siteBase,
 }
 
 void JudgedArticles::Add(int number, bool unread, bool beforeSince) {
-    if (number <= m_floor) {
-        m_passedNew = true;
-    } else {
+    if (number > m_floor) {
         m_newest = std::max(m_newest, number);
+        ++m_newJudged;
     }
+    m_metSinceDate = m_metSinceDate || beforeSince;
     if (unread) {
         m_unread.push_back(number);
     } else if (!beforeSince) {
@@ -132,9 +140,15 @@ void JudgedArticles::Add(int number, bool unread, bool beforeSince) {
 
 ArticleRecord JudgedArticles::After(const ArticleRecord& earlier) const {
     ArticleRecord after;
-    // A walk that stopped among the new articles passed some it never judged.
-    const bool judgedEveryNew = m_passedNew || !m_stoppedEarly;
-    after.newest = judgedEveryNew ? std::max(m_newest, earlier.newest) : earlier.newest;
+    // Below an article dated before the walk's date nothing is wanted; else
+    // every number between the floor and the newest must have been judged,
+    // in whatever order the walk took them and wherever it stopped.
+    const bool judgedEveryNew = m_metSinceDate || m_newJudged == m_newest - m_floor;
+    // The record as it stands now may have been moved by another run since
+    // this walk read it; it moves on only from where this walk began.
+    const bool meetsEarlier = m_floor <= earlier.newest;
+    after.newest =
+        judgedEveryNew && meetsEarlier ? std::max(m_newest, earlier.newest) : earlier.newest;
     std::vector<int> owed = earlier.owed;
     owed.insert(owed.end(), m_unread.begin(), m_unread.end());
     std::sort(owed.begin(), owed.end(), std::greater<>());

@@ -31,11 +31,14 @@ struct RecordLookup {
     ArticleRecord record;
 };
 
-// The record of siteBase in the record file's text.
+// The record of siteBase, in its one spelling, in the record file's text: the
+// first line whose site is siteBase however it is spelled. A byte-order mark
+// before the first line is no part of it.
 RecordLookup FindRecord(const PageText& recordFile, const PageText& siteBase);
 
-// The record file's text with record as siteBase's line, in place of any
-// earlier one; the other lines stay as they were.
+// The record file's text with record as siteBase's line, in siteBase's
+// spelling, in place of every earlier one; the other lines stay as they
+// were, the byte-order mark goes.
 PageText WithRecord(const PageText& recordFile, const PageText& siteBase,
                     const ArticleRecord& record);
 
@@ -44,19 +47,22 @@ class JudgedArticles {
   public:
     explicit JudgedArticles(int floor) : m_floor(floor) {}
 
+    // Each article page the walk judged, once; the one dated before its date
+    // included.
     void Add(int number, bool unread, bool beforeSince);
-    // The walk stopped early, before judging every article it was to judge.
-    void StopEarly() { m_stoppedEarly = true; }
 
-    // The record after the run: it moves up to the newest article only once
-    // every new article was judged, and owes each page still unread.
+    // earlier moved by the run: up to the newest article only when the walk
+    // judged every number above the floor up to it, or met an article dated
+    // before its date, and began at or below earlier; owing each page still
+    // unread. A walk that stopped early (pages unread or undated in a row, its
+    // bound) leaves earlier's number as it was.
     ArticleRecord After(const ArticleRecord& earlier) const;
 
   private:
     int m_floor;
     int m_newest = 0;
-    bool m_passedNew = false;
-    bool m_stoppedEarly = false;
+    int m_newJudged = 0;
+    bool m_metSinceDate = false;
     std::vector<int> m_saved;
     std::vector<int> m_unread;
 };

@@ -1,6 +1,7 @@
 // The clip run's only access to the disk.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -10,6 +11,17 @@ namespace wendrel {
 
 // A path must end, with its NUL, within this many bytes for Windows to take it.
 constexpr int kMaxPathBytes = 260;
+
+// The file in a save folder whose lock the runs on that folder take turns
+// by. It is there only while a run holds it, and hidden.
+constexpr char kLockFileName[] = ".wendrel-lock";
+
+// A folder's lock, held until it is destroyed. The system lets go of it when
+// the program ends in any way, so a run that died holds no folder.
+class FolderLock {
+  public:
+    virtual ~FolderLock() = default;
+};
 
 class ClipFileWriter {
   public:
@@ -21,10 +33,6 @@ class ClipFileWriter {
 
     // Whether folder, written with PathSeparator(), names an existing folder.
     virtual bool IsFolder(const PageText& folder) = 0;
-
-    // Whether a Write to path would replace what is there now: anything by
-    // that name exists, and this writer does not keep its bytes.
-    virtual bool WouldReplace(const PageText& path) = 0;
 
     // Creates and removes the temporary file that Write would make for path,
     // so that a folder which cannot be written fails before a run fetches
@@ -40,6 +48,11 @@ class ClipFileWriter {
     // FileFailure naming path when a file is there but cannot be read, so that
     // it is never taken for missing and written over.
     virtual std::optional<PageText> ReadExisting(const PageText& path) = 0;
+
+    // The lock of folder (written with PathSeparator() at its end), or
+    // nullptr while another run holds it. Throws FileFailure naming the lock
+    // file when it cannot be made at all.
+    virtual std::unique_ptr<FolderLock> TryLockFolder(const PageText& folder) = 0;
 };
 
 // Writes through the operating system; one implementation per platform.
@@ -47,10 +60,10 @@ class SystemClipFileWriter final : public ClipFileWriter {
   public:
     char PathSeparator() const override;
     bool IsFolder(const PageText& folder) override;
-    bool WouldReplace(const PageText& path) override;
     void TryFolder(const PageText& path) override;
     void Write(const PageText& path, std::string_view bytes) override;
     std::optional<PageText> ReadExisting(const PageText& path) override;
+    std::unique_ptr<FolderLock> TryLockFolder(const PageText& folder) override;
 };
 
 }  // namespace wendrel

@@ -1,8 +1,10 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -125,6 +127,31 @@ class OpenFile {
     int m_fd;
 };
 
+// A lock by flock on the lock file. The file goes before the lock does: a
+// run that waited on it then finds its name gone, or naming another file,
+// and tries again with the file now there.
+class LockFile final : public FolderLock {
+  public:
+    LockFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
+    ~LockFile() override {
+        unlink(m_path.c_str());
+        close(m_fd);
+    }
+    LockFile(const LockFile&) = delete;
+    LockFile& operator=(const LockFile&) = delete;
+
+  private:
+    int m_fd;
+    std::string m_path;
+};
+
+bool NamesTheFileOf(const std::string& path, int fd) {
+    struct stat named {};
+    struct stat held {};
+    return stat(path.c_str(), &named) == 0 && fstat(fd, &held) == 0 &&
+           named.st_dev == held.st_dev && named.st_ino == held.st_ino;
+}
+
 }  // namespace
 
 std::optional<PageText> SystemClipFileWriter::ReadExisting(const PageText& path) {
@@ -159,9 +186,25 @@ bool SystemClipFileWriter::IsFolder(const PageText& folder) {
     return stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-bool SystemClipFileWriter::WouldReplace(const PageText& path) {
-    struct stat status {};
-    return lstat(path.c_str(), &status) == 0;
+std::unique_ptr<FolderLock> SystemClipFileWriter::TryLockFolder(const PageText& folder) {
+    const PageText path = folder + kLockFileName;
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd == -1) {
+        throw FileFailure(CauseOf(errno), path);
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        close(fd);
+        if (error == EWOULDBLOCK || error == EINTR) {
+            return nullptr;
+        }
+        throw FileFailure(CauseOf(error), path);
+    }
+    if (!NamesTheFileOf(path, fd)) {
+        close(fd);
+        return nullptr;
+    }
+    return std::make_unique<LockFile>(fd, path);
 }
 
 void SystemClipFileWriter::TryFolder(const PageText& path) {

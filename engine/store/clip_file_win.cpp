@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -215,6 +216,19 @@ class OpenFile {
     HANDLE m_handle;
 };
 
+// A lock file opened without sharing, which the system deletes once its one
+// handle is closed, by the run or by the system when the program ends.
+class LockFile final : public FolderLock {
+  public:
+    explicit LockFile(HANDLE handle) : m_handle(handle) {}
+    ~LockFile() override { CloseHandle(m_handle); }
+    LockFile(const LockFile&) = delete;
+    LockFile& operator=(const LockFile&) = delete;
+
+  private:
+    HANDLE m_handle;
+};
+
 }  // namespace
 
 std::optional<PageText> SystemClipFileWriter::ReadExisting(const PageText& path) {
@@ -251,8 +265,21 @@ bool SystemClipFileWriter::IsFolder(const PageText& folder) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool SystemClipFileWriter::WouldReplace(const PageText& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+std::unique_ptr<FolderLock> SystemClipFileWriter::TryLockFolder(const PageText& folder) {
+    const PageText path = folder + kLockFileName;
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        // A lock file being deleted refuses to open as well.
+        if (error == ERROR_SHARING_VIOLATION ||
+            (error == ERROR_ACCESS_DENIED &&
+             GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)) {
+            return nullptr;
+        }
+        Fail(path, error);
+    }
+    return std::make_unique<LockFile>(handle);
 }
 
 void SystemClipFileWriter::TryFolder(const PageText& path) {
