@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <iterator>
 #include <new>
 #include <string>
@@ -272,6 +273,18 @@ FetchedPage ListPage(ClipDialog& dialog, FetchWindow& window, const PageText& si
     return window.TakeOldest([&dialog] { dialog.KeepPainting(); });
 }
 
+// While another run saves to the folder the status says so, once, and the
+// window keeps painting.
+std::function<void()> WaitingForTheFolder(ClipDialog& dialog, const PageText& folder) {
+    return [&dialog, folder, told = false]() mutable {
+        if (!told) {
+            dialog.SetStatusText(kWaitingStatus + folder);
+            told = true;
+        }
+        dialog.KeepPainting();
+    };
+}
+
 ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                  const PageText& siteBase, const WalkLimits& limits, Pause& pause) {
     WaitCursor waitCursor(dialog);
@@ -316,17 +329,9 @@ ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& write
     }
     CleanUpClip(walk.collected);
     dialog.EnterStage(ClipStage::writing);
-    bool waitShown = false;
-    const PageText target = store.Save(
-        walk.collected, walk.siteStoppedAnswering,
-        [&] {
-            if (!waitShown) {
-                dialog.SetStatusText(kWaitingStatus + folder);
-                waitShown = true;
-            }
-            dialog.KeepPainting();
-        },
-        limits.record, walk.judged);
+    const PageText target =
+        store.Save(walk.collected, walk.siteStoppedAnswering, WaitingForTheFolder(dialog, folder),
+                   limits.record, walk.judged);
     const PageText notes = WalkNotes(walk);
     const bool recordWritten = limits.record == nullptr || !limits.record->Failure();
     dialog.SetStatusText(kSavedStatus + target + notes + (recordWritten ? "" : kRecordNotWritten));
