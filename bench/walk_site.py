@@ -14,7 +14,10 @@ The cases (all unless --only names some):
            that limits each client (tests/test_server.py, /limited/): time,
            429 answers drawn and pages read;
   endless  the native wendrel-clip (--clip) against a site where one article's
-           page never ends: the other articles saved, and the run's peak memory.
+           page never ends: the other articles saved, and the run's peak memory;
+  jumping  the native wendrel-clip --new from a record against a site whose
+           list page names article 2147483647 and whose every page answers at
+           once: the walk's bound, the record unmoved, time and peak memory.
 Writes the figures to JSON and prints them with the targets, each "met" or
 "MISSED".
 """
@@ -48,6 +51,10 @@ MEMORY_TARGET_MIB = 200
 # A run without a bound on its pages would take the machine's memory with it:
 # the endless case stops it here, an out-of-memory exit.
 ENDLESS_ADDRESS_SPACE = 2 << 30
+JUMPING_NEWEST = 2**31 - 1
+JUMPING_RECORD = 10
+# "Within a few minutes", with room for a slow machine.
+JUMPING_LIMIT_SECONDS = 180
 
 
 def article_page(number):
@@ -216,34 +223,74 @@ def limit_address_space():
     resource.setrlimit(resource.RLIMIT_AS, (ENDLESS_ADDRESS_SPACE, ENDLESS_ADDRESS_SPACE))
 
 
-def endless_case(args, work):
-    """The native wendrel-clip against a site with one page that never ends:
-    its status, the articles saved and its peak resident memory."""
-    server = Server(("127.0.0.1", 0), handler_for(ENDLESS_ARTICLES, 0, ENDLESS_ARTICLE))
+def measured_run(handler, arguments_of, output):
+    """One native run against a site served by handler, with the arguments
+    arguments_of gives for the site's address, its output to the file output:
+    seconds, exit status, peak resident memory and last line."""
+    server = Server(("127.0.0.1", 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     base = "http://127.0.0.1:%d" % server.server_address[1]
     try:
+        arguments = arguments_of(base)
         started = time.monotonic()
-        with open(work / "endless.txt", "w") as out:
-            process = subprocess.Popen(
-                [args.clip, "--since", SINCE, "--site", base, "--folder", str(work), "--quiet"],
-                stdout=out, stderr=subprocess.STDOUT, preexec_fn=limit_address_space)
+        with open(output, "w") as out:
+            process = subprocess.Popen([*arguments, "--site", base, "--quiet"], stdout=out,
+                                       stderr=subprocess.STDOUT, preexec_fn=limit_address_space)
             _, status, usage = os.wait4(process.pid, 0)
-            process.returncode = os.waitstatus_to_exitcode(status)
         seconds = time.monotonic() - started
     finally:
         server.shutdown()
+    return {"seconds": seconds, "exit_status": os.waitstatus_to_exitcode(status),
+            "peak_mib": usage.ru_maxrss / 1024, "status": output.read_text().strip()}
+
+
+def endless_case(args, work):
+    """The native wendrel-clip against a site with one page that never ends:
+    its status, the articles saved and its peak resident memory."""
+    figures = measured_run(handler_for(ENDLESS_ARTICLES, 0, ENDLESS_ARTICLE),
+                           lambda base: [args.clip, "--since", SINCE, "--folder", str(work)],
+                           work / "endless.txt")
+    seconds = figures["seconds"]
     clip = work / (SINCE + ".html")
     saved = clip.read_bytes().count(test_server.TITLE_MARKER) if clip.exists() else 0
-    figures = {"seconds": seconds, "exit_status": os.waitstatus_to_exitcode(status),
-               "articles_saved": saved, "peak_mib": usage.ru_maxrss / 1024,
-               "status": (work / "endless.txt").read_text().strip()}
+    figures["articles_saved"] = saved
     print("Endless page (article %d of %d), native wendrel-clip: %.1f s, exit %d, peak %.1f MiB"
           " | %s" % (ENDLESS_ARTICLE, ENDLESS_ARTICLES, seconds, figures["exit_status"],
                      figures["peak_mib"], figures["status"]))
     print("Targets, endless page, native wendrel-clip:")
     target("the other articles saved", "%d of %d" % (saved, ENDLESS_ARTICLES - 1),
            saved == ENDLESS_ARTICLES - 1)
+    target("peak memory at most %d MiB" % MEMORY_TARGET_MIB, "%.1f MiB" % figures["peak_mib"],
+           figures["peak_mib"] <= MEMORY_TARGET_MIB)
+    return figures
+
+
+def jumping_case(args, work):
+    """The native wendrel-clip --new from a record at JUMPING_RECORD against a
+    site whose list page names article JUMPING_NEWEST, every page answered at
+    once: the walk ends at its bound within minutes and the record stays."""
+    folder = work / "jumping"
+    folder.mkdir()
+    record = folder / "wendrel-record.txt"
+
+    def arguments_of(base):
+        record.write_bytes(b"%s %d\r\n" % (base.encode(), JUMPING_RECORD))
+        return [args.clip, "--new", "--folder", str(folder)]
+
+    figures = measured_run(handler_for(JUMPING_NEWEST, 0), arguments_of, work / "jumping.txt")
+    recorded = record.read_bytes()
+    day_files = list(folder.glob("*.html"))
+    figures["pages_saved"] = day_files[0].read_bytes().count(b"<hr>") if day_files else 0
+    print("List page jumping to %d from a record at %d, native wendrel-clip --new: %.1f s, "
+          "exit %d, %d pages saved, peak %.1f MiB | %s"
+          % (JUMPING_NEWEST, JUMPING_RECORD, figures["seconds"], figures["exit_status"],
+             figures["pages_saved"], figures["peak_mib"], figures["status"]))
+    print("Targets, jumping list page, native wendrel-clip --new:")
+    target("ends within %d s with status 3" % JUMPING_LIMIT_SECONDS, "%.1f s, status %d" % (
+        figures["seconds"], figures["exit_status"]),
+        figures["seconds"] <= JUMPING_LIMIT_SECONDS and figures["exit_status"] == 3)
+    target("the record unmoved", recorded.decode().strip(),
+           recorded.endswith(b" %d\r\n" % JUMPING_RECORD))
     target("peak memory at most %d MiB" % MEMORY_TARGET_MIB, "%.1f MiB" % figures["peak_mib"],
            figures["peak_mib"] <= MEMORY_TARGET_MIB)
     return figures
@@ -324,7 +371,8 @@ def walk_case(args, work):
     return figures
 
 
-CASES = {"walk": walk_case, "limiter": limiter_case, "endless": endless_case}
+CASES = {"walk": walk_case, "limiter": limiter_case, "endless": endless_case,
+         "jumping": jumping_case}
 
 
 def main():
@@ -339,8 +387,9 @@ def main():
     args = parser.parse_args()
     if "walk" in args.only and not args.run:
         parser.error("the walk case needs --run")
-    if "endless" in args.only and not args.clip:
-        parser.error("the endless case needs --clip")
+    for case in ("endless", "jumping"):
+        if case in args.only and not args.clip:
+            parser.error("the %s case needs --clip" % case)
 
     work = pathlib.Path(tempfile.mkdtemp(prefix="wendrel-walk-"))
     figures = {}
