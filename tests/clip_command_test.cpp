@@ -206,6 +206,7 @@ std::vector<int> Merged(const std::vector<int>& added, const std::vector<int>& e
         return std::find(numbers.begin(), numbers.end(), number) != numbers.end();
     };
     std::vector<int> merged;
+    merged.reserve(added.size() + earlier.size());
     for (int number : added) {
         merged.push_back(number < 0 && has(earlier, -number) ? -number : number);
     }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/clip_dialog.h"
@@ -154,7 +155,8 @@ class FakeDisk : public ClipFileWriter {
   private:
     class Lock final : public FolderLock {
       public:
-        Lock(std::set<PageText>& locked, PageText folder) : m_locked(locked), m_folder(folder) {}
+        Lock(std::set<PageText>& locked, PageText folder)
+            : m_locked(locked), m_folder(std::move(folder)) {}
         ~Lock() override { m_locked.erase(m_folder); }
 
       private:
