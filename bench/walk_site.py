@@ -339,7 +339,7 @@ pid {work}/nginx.pid;
 error_log {work}/nginx-error.log;
 events {{ worker_connections 256; }}
 http {{
-    log_format status '$status';
+    log_format status '$status $msec $request_uri';
     access_log {work}/nginx-access.log status;
     client_body_temp_path {work}/nginx-body;
     proxy_temp_path {work}/nginx-proxy;
@@ -393,7 +393,7 @@ def stop_nginx(process):
 
 
 def refusals(work):
-    return (work / "nginx-access.log").read_text().split().count("503")
+    return [line.split()[0] for line in (work / "nginx-access.log").read_text().splitlines()].count("503")
 
 
 def nginx_walk(run, program, base, folder):

@@ -31,15 +31,27 @@ bool SiteBackOff::MayStart(long long turn) const {
     const bool earlierPagesStarted = turn <= m_nextFirstStart;
     // Of the pages waiting, the earliest goes first, a page asked again too.
     const bool firstInLine = *m_waiting.begin() == turn;
-    return noPauseInForce && roomInWindow && earlierPagesStarted && firstInLine;
+    // A page waiting out the gap is still first in line.
+    return noPauseInForce && roomInWindow && earlierPagesStarted && firstInLine && !m_pacing;
 }
 
-// The start is taken, gap included, before the lock is let go: the next page
-// in line then counts its own gap from it and starts after it.
+// The page first in line waits out the gap itself, and no other starts
+// meanwhile: the next gap counts from when this page really started, and a
+// gap that widened during the wait is waited out too.
 bool SiteBackOff::Enter(long long turn) {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_waiting.insert(turn);
     m_changed.wait(lock, [this, turn] { return m_abandoned || MayStart(turn); });
+    m_pacing = true;
+    for (Clock::time_point now = m_pause.Now(); !m_abandoned && now < m_lastStart + m_gap;
+         now = m_pause.Now()) {
+        const auto wait =
+            std::chrono::duration_cast<std::chrono::milliseconds>(m_lastStart + m_gap - now);
+        lock.unlock();
+        m_pause.For(wait, m_abandon);
+        lock.lock();
+    }
+    m_pacing = false;
     m_waiting.erase(turn);
     // The next page in line may be free to start too.
     m_changed.notify_all();
@@ -50,26 +62,14 @@ bool SiteBackOff::Enter(long long turn) {
     if (turn == m_nextFirstStart) {
         ++m_nextFirstStart;
     }
-    const Clock::time_point now = m_pause.Now();
-    m_lastStart = std::max(now, m_lastStart + m_gap);
-    m_startOf[turn] = m_lastStart;
-    if (m_lastStart == now) {
-        return true;
-    }
-    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(m_lastStart - now);
-    lock.unlock();
-    m_pause.For(wait, m_abandon);
-    lock.lock();
-    if (m_abandoned) {
-        Leave(turn);
-        return false;
-    }
+    m_lastStart = m_pause.Now();
+    m_pacedAt[turn] = m_lastStart;
     return true;
 }
 
 void SiteBackOff::Leave(long long turn) {
     --m_inFlight;
-    m_startOf.erase(turn);
+    m_pacedAt.erase(turn);
     m_changed.notify_all();
 }
 
@@ -81,22 +81,29 @@ void SiteBackOff::Ended(long long turn, bool plainlyAnswered) {
         m_plainRow = 0;
     }
     if (plainlyAnswered && m_gap.count() > 0) {
-        m_answeredAtGap = true;
-        m_gap -= m_gap / kNarrowing;
-        if (m_gap < kLeastGap) {
-            m_gap = std::chrono::milliseconds(0);
-        }
+        NarrowGap();
     }
     Leave(turn);
 }
 
-void SiteBackOff::WidenGap(Clock::time_point refusedStart) {
-    if (m_gap.count() > 0 && refusedStart < m_lastWidened) {
+void SiteBackOff::NarrowGap() {
+    m_answeredAtGap = true;
+    m_floor -= m_floor / kForgetting;
+    m_gap = std::max(m_gap - m_gap / kNarrowing, m_floor);
+    if (m_gap < kLeastGap) {
+        m_gap = std::chrono::milliseconds(0);
+        m_floor = std::chrono::milliseconds(0);
+    }
+}
+
+void SiteBackOff::WidenGap(Clock::time_point refusedPacedAt) {
+    if (m_gap.count() > 0 && refusedPacedAt < m_lastWidened) {
         return;
     }
     if (m_gap.count() == 0) {
         m_gap = kFirstGap;
     } else {
+        m_floor = m_gap + m_gap / 16;
         m_gap = std::min(m_answeredAtGap ? m_gap + m_gap / 4 : 2 * m_gap, kMaxGap);
     }
     m_lastWidened = m_pause.Now();
@@ -118,7 +125,7 @@ void SiteBackOff::Refused(long long turn, std::optional<std::chrono::millisecond
             m_width = std::max(m_width / 2, 1);
             ++m_holds;
         } else {
-            WidenGap(m_startOf[turn]);
+            WidenGap(m_pacedAt[turn]);
         }
         Leave(turn);
     }

@@ -26,19 +26,22 @@ class SiteBackOff {
     static constexpr int kWidenAfter = 8;
 
     // The pace. A rate limiter in front of a site that refuses with a bare 503
-    // lets one request through per interval of its own:
-    // the gap between starts has to find that interval and stay just above
-    // it. The first refusal sets kFirstGap; a refusal before any page was
-    // answered at the gap doubles it, as the interval is still far off; a
-    // refusal after that widens it by a quarter, just past the interval that
-    // was crossed. Each plainly answered page narrows it by 1/kNarrowing, so
-    // that the next refusal comes only some dozen pages later, and below
-    // kLeastGap there is no gap at all. Requests started before the gap last
+    // lets one request through per interval of its own: the gap between
+    // starts has to find that interval and stay just above it. The first
+    // refusal sets kFirstGap; a refusal before any page was answered at the
+    // gap doubles it, as the interval is still far off; a refusal after that
+    // widens it by a quarter. A refused gap was too short: the gap stays a
+    // sixteenth above it (the floor) while each plainly answered page
+    // narrows the gap by 1/kNarrowing towards it, and the floor itself sinks
+    // by 1/kForgetting a page, so that the site's pace is tried again now and
+    // then and a site that stopped refusing is paced less and less, down to
+    // no gap at all below kLeastGap. Requests paced before the gap last
     // widened were sent at the old pace: their refusals widen it no further.
     static constexpr std::chrono::milliseconds kFirstGap{250};
     static constexpr std::chrono::milliseconds kMaxGap{30000};
     static constexpr std::chrono::milliseconds kLeastGap{10};
     static constexpr int kNarrowing = 64;
+    static constexpr int kForgetting = 512;
 
     // Up to width requests at once; holds, and the gaps between starts, are
     // waited out with pause, by its clock. Once abandon is raised no request
@@ -74,7 +77,8 @@ class SiteBackOff {
   private:
     bool MayStart(long long turn) const;
     void Leave(long long turn);
-    void WidenGap(Clock::time_point refusedStart);
+    void WidenGap(Clock::time_point refusedPacedAt);
+    void NarrowGap();
 
     Pause& m_pause;
     AbandonSignal& m_abandon;
@@ -88,12 +92,15 @@ class SiteBackOff {
     int m_plainRow = 0;
     long long m_nextFirstStart = 0;  // the lowest turn never started yet
     bool m_abandoned = false;
+    bool m_pacing = false;  // the page first in line waits out the gap
     std::set<long long> m_waiting;
     std::chrono::milliseconds m_gap{0};
+    std::chrono::milliseconds m_floor{0};
     Clock::time_point m_lastStart{};
     Clock::time_point m_lastWidened{};
     bool m_answeredAtGap = false;  // a page was plainly answered since the gap widened
-    std::map<long long, Clock::time_point> m_startOf;  // of the requests in flight
+    // When each request in flight started, at the gap then in force.
+    std::map<long long, Clock::time_point> m_pacedAt;
     // Last: it may run its abort at once, which needs the members above.
     AbandonSignal::Hook m_abandonHook;
 };
