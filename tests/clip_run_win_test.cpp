@@ -62,7 +62,8 @@ std::vector<PageText> StatusesOfRun(const PageText& site, const ClipFolder& fold
 // Over HTTP, and over HTTPS with a certificate of the test run's own
 // authority, which the fixture put in the Wine prefix's root store.
 TEST(WindowsClipRunTest, ClipsTheTestSiteIntoTheSaveFolder) {
-    ASSERT_FALSE(testing::TestSiteBase().empty()) << "the test site is not running (CTest starts it)";
+    ASSERT_FALSE(testing::TestSiteBase().empty())
+        << "the test site is not running (CTest starts it)";
     for (const PageText& site : {testing::TestSiteBase(), testing::SecureBase()}) {
         SCOPED_TRACE(site);
         const ClipFolder folder;
@@ -71,11 +72,10 @@ TEST(WindowsClipRunTest, ClipsTheTestSiteIntoTheSaveFolder) {
 
         // 서울 소식, 첫째 줄, 끝; 부산 소식, 표 안. Article 1 is dated before the
         // since date and ends the walk.
-        EXPECT_EQ(folder.Clip(),
-                  CleanedArticle(site, 3, "\xBC\xAD\xBF\xEF \xBC\xD2\xBD\xC4",
-                                 "\xC3\xB9\xC2\xB0 \xC1\xD9<br>\xB3\xA1") +
-                      CleanedArticle(site, 2, "\xBA\xCE\xBB\xEA \xBC\xD2\xBD\xC4",
-                                     "\xC7\xA5 \xBE\xC8"));
+        EXPECT_EQ(folder.Clip(), CleanedArticle(site, 3, "\xBC\xAD\xBF\xEF \xBC\xD2\xBD\xC4",
+                                                "\xC3\xB9\xC2\xB0 \xC1\xD9<br>\xB3\xA1") +
+                                     CleanedArticle(site, 2, "\xBA\xCE\xBB\xEA \xBC\xD2\xBD\xC4",
+                                                    "\xC7\xA5 \xBE\xC8"));
         EXPECT_EQ(statuses.back(), "Saved to " + folder.Path() + "\\2008-07-16.html");
     }
 }
@@ -132,8 +132,8 @@ TEST(WindowsClipRunTest, NoAnswerNamesItsCause) {
 
         const std::vector<PageText> statuses = StatusesOfRun(expected.site, folder);
 
-        EXPECT_EQ(statuses.back(),
-                  "No answer from " + expected.site + "/kisa/list/total/home01.html" + expected.cause);
+        EXPECT_EQ(statuses.back(), "No answer from " + expected.site +
+                                       "/kisa/list/total/home01.html" + expected.cause);
         EXPECT_TRUE(fs::is_empty(folder.Path()));
     }
 }

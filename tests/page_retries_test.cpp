@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <iterator>
 #include <chrono>
 #include <future>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>

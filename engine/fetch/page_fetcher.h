@@ -30,7 +30,7 @@ enum class FetchEnd {
 
 // Why a fetch had no answer, as far as the fetcher can tell.
 enum class NoAnswerCause {
-    none,  // it had an answer
+    none,                   // it had an answer
     certificateNotTrusted,  // any failure of the site's certificate: issuer, name, dates
     hostNotFound,
     connectionRefused,

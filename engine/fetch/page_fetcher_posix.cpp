@@ -120,8 +120,7 @@ NoAnswerCause CauseOf(std::optional<CURLcode> code) {
 // the host are the only headers, no proxy of the environment is used, and the
 // whole transfer, connection included, ends by the clock at timeOut.
 void SetRequest(CURL* easy, const PageText& address, const HeaderList& noAccept,
-                std::chrono::milliseconds timeOut, const std::string& caFile,
-                Transfer& transfer) {
+                std::chrono::milliseconds timeOut, const std::string& caFile, Transfer& transfer) {
     curl_easy_setopt(easy, CURLOPT_URL, address.c_str());
     curl_easy_setopt(easy, CURLOPT_USERAGENT, kUserAgent);
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, noAccept.Get());
@@ -226,9 +225,9 @@ FetchResult CurlPageFetcher::ReadUrl(const PageText& address, PageText& page,
         throw MemoryFailure();
     }
     const FetchEnd end = EndOf(code, transfer);
-    const FetchResult result{
-        transfer.body.Size(), end, exchange.Status(), RetryAfterSeconds(transfer.retryAfter),
-        end == FetchEnd::noAnswer ? CauseOf(code) : NoAnswerCause::none};
+    const FetchResult result{transfer.body.Size(), end, exchange.Status(),
+                             RetryAfterSeconds(transfer.retryAfter),
+                             end == FetchEnd::noAnswer ? CauseOf(code) : NoAnswerCause::none};
     transfer.body.HandOverTo(page);
     return result;
 }
