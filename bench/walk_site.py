@@ -183,17 +183,23 @@ def limited_walk(run, program, base, folder, connections):
             "clip": clip.read_bytes() if clip.exists() else None}
 
 
+def fetchers_of(args):
+    """The programs asked for: (key, title, walk_bench under Wine, wendrel-clip)."""
+    fetchers = []
+    if args.run:
+        fetchers.append(("wininet", "WinInet under Wine", args.run, None))
+    if args.clip:
+        fetchers.append(("clip", "native wendrel-clip", None, args.clip))
+    return fetchers
+
+
 def limiter_case(args, work):
     """Both fetchers with 1 and 4 connections against the limiting site."""
     server = test_server.SiteServer()
     threading.Thread(target=server.serve_forever, daemon=True).start()
     base = "http://127.0.0.1:%d%s" % (server.server_address[1],
                                       test_server.LIMITED_PREFIX.rstrip("/"))
-    fetchers = []
-    if args.run:
-        fetchers.append(("wininet", "WinInet under Wine", args.run, None))
-    if args.clip:
-        fetchers.append(("clip", "native wendrel-clip", None, args.clip))
+    fetchers = fetchers_of(args)
     figures = {}
     try:
         for name, title, run, program in fetchers:
@@ -422,11 +428,7 @@ def nginx_walk(run, program, base, folder):
 def nginx_case(args, work):
     """Both programs through nginx's limit_req, against a clip fetched one page
     at a time straight from the site."""
-    fetchers = []
-    if args.run:
-        fetchers.append(("wininet", "WinInet under Wine", args.run, None))
-    if args.clip:
-        fetchers.append(("clip", "native wendrel-clip", None, args.clip))
+    fetchers = fetchers_of(args)
     figures = {}
     for articles, rate, burst, most_times, most_over, most_refusals in NGINX_LIMITS:
         name = "%d_per_second%s" % (rate, "_burst_%d" % burst if burst else "")
