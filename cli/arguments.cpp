@@ -143,8 +143,10 @@ std::string ReadWait(const std::string& value, ClipArguments& arguments) {
     return {};
 }
 
+#ifndef _WIN32
 // A file that cannot be read would fail every HTTPS page as untrusted: the
-// run would seem to meet a site with a bad certificate.
+// run would seem to meet a site with a bad certificate. Windows trusts the
+// system's store alone.
 std::string ReadCaFile(const std::string& value, ClipArguments& arguments) {
     if (value.empty() || !std::ifstream(value)) {
         return "--ca-file: " + Quoted(value) + " cannot be read";
@@ -152,6 +154,7 @@ std::string ReadCaFile(const std::string& value, ClipArguments& arguments) {
     arguments.caFile = value;
     return {};
 }
+#endif
 
 std::vector<Option> Options(const CalendarDate& today) {
     return {

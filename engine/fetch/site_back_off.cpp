@@ -31,7 +31,7 @@ bool SiteBackOff::MayStart(long long turn) const {
     const bool earlierPagesStarted = turn <= m_nextFirstStart;
     // Of the pages waiting, the earliest goes first, a page asked again too.
     const bool firstInLine = *m_waiting.begin() == turn;
-    // A page waiting out the gap is still first in line.
+    // One page at a time waits out the gap: the next gap counts from its start.
     return noPauseInForce && roomInWindow && earlierPagesStarted && firstInLine && !m_pacing;
 }
 
@@ -141,11 +141,6 @@ void SiteBackOff::Refused(long long turn, std::optional<std::chrono::millisecond
 int SiteBackOff::Width() const {
     const std::lock_guard<std::mutex> lock(m_mutex);
     return m_width;
-}
-
-std::chrono::milliseconds SiteBackOff::Gap() const {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_gap;
 }
 
 }  // namespace wendrel

@@ -71,8 +71,6 @@ class SiteBackOff {
 
     // How many requests may be in flight now.
     int Width() const;
-    // The least time between two starts now.
-    std::chrono::milliseconds Gap() const;
 
   private:
     bool MayStart(long long turn) const;
