@@ -4,6 +4,7 @@ delay, and whole walks over it timed against curl on the same addresses.
 
     walk_site.py [--run WINE_RUN PREFIX WALK_BENCH_EXE] [--clip WENDREL_CLIP]
                  --out JSON [--only CASE...] [--articles N] [--delay-ms MS] [--curl CURL]
+                 [--nginx NGINX]
 
 The cases (all unless --only names some):
   walk     the real fetcher under Wine (--run) with 1 and with 4 connections,
@@ -18,6 +19,12 @@ The cases (all unless --only names some):
   jumping  the native wendrel-clip --new from a record against a site whose
            list page names article 2147483647 and whose every page answers at
            once: the walk's bound, the record unmoved, time and peak memory.
+  nginx    both programs with the default window against nginx on 127.0.0.1,
+           started with a configuration of its own in front of the site, whose
+           limit_req refuses with a bare 503: 2 requests a second without a
+           burst over 60 articles, 5 a second with burst=10 nodelay over 200:
+           time against the limit's (articles / rate), refusals per article,
+           and the clip against one fetched one page at a time.
 Writes the figures to JSON and prints them with the targets, each "met" or
 "MISSED".
 """
@@ -30,6 +37,7 @@ import pathlib
 import re
 import resource
 import shutil
+import socket
 import socketserver
 import subprocess
 import sys
@@ -79,7 +87,8 @@ def handler_for(articles, delay, endless=0):
             time.sleep(delay)
             match = re.fullmatch(r"/arti/(\d+)\.html", self.path)
             if self.path == LIST_PATH:
-                base = "http://%s:%d" % self.server.server_address
+                # The address the client asked, a proxy in front included.
+                base = "http://" + self.headers["Host"]
                 body = b'<html><a href="%s/arti/%d.html">top</a></html>' % (base.encode(), articles)
             elif match and int(match.group(1)) == endless:
                 self.send_endless()
@@ -181,17 +190,23 @@ def limited_walk(run, program, base, folder, connections):
             "clip": clip.read_bytes() if clip.exists() else None}
 
 
+def fetchers_of(args):
+    """The programs asked for: (key, title, walk_bench under Wine, wendrel-clip)."""
+    fetchers = []
+    if args.run:
+        fetchers.append(("wininet", "WinInet under Wine", args.run, None))
+    if args.clip:
+        fetchers.append(("clip", "native wendrel-clip", None, args.clip))
+    return fetchers
+
+
 def limiter_case(args, work):
     """Both fetchers with 1 and 4 connections against the limiting site."""
     server = test_server.SiteServer()
     threading.Thread(target=server.serve_forever, daemon=True).start()
     base = "http://127.0.0.1:%d%s" % (server.server_address[1],
                                       test_server.LIMITED_PREFIX.rstrip("/"))
-    fetchers = []
-    if args.run:
-        fetchers.append(("wininet", "WinInet under Wine", args.run, None))
-    if args.clip:
-        fetchers.append(("clip", "native wendrel-clip", None, args.clip))
+    fetchers = fetchers_of(args)
     figures = {}
     try:
         for name, title, run, program in fetchers:
@@ -371,8 +386,146 @@ def walk_case(args, work):
     return figures
 
 
+NGINX_CONFIG = """
+worker_processes 1;
+pid {work}/nginx.pid;
+error_log {work}/nginx-error.log;
+events {{ worker_connections 256; }}
+http {{
+    log_format status '$status $msec $request_uri';
+    access_log {work}/nginx-access.log status;
+    client_body_temp_path {work}/nginx-body;
+    proxy_temp_path {work}/nginx-proxy;
+    fastcgi_temp_path {work}/nginx-fastcgi;
+    uwsgi_temp_path {work}/nginx-uwsgi;
+    scgi_temp_path {work}/nginx-scgi;
+    limit_req_zone $binary_remote_addr zone=site:1m rate={rate}r/s;
+    server {{
+        listen 127.0.0.1:{port};
+        location / {{
+            limit_req zone=site{burst};
+            proxy_pass http://{site};
+            proxy_http_version 1.1;
+            proxy_set_header Connection "";
+            proxy_set_header Host $http_host;
+        }}
+    }}
+}}
+"""
+# (articles, requests a second, burst, the most time against the limit's
+# and seconds over it, the most refusals per article)
+NGINX_LIMITS = [(60, 2, 0, 1.3, 2, 0.15), (200, 5, 10, 1.3, 0, None)]
+
+
+def start_nginx(nginx, work, site, rate, burst):
+    """nginx in the foreground on a free loopback port with work/nginx.conf, in
+    front of site; the process and its address."""
+    port = test_server.unused_port()
+    (work / "nginx-access.log").write_text("")
+    (work / "nginx.conf").write_text(NGINX_CONFIG.format(
+        work=work, rate=rate, port=port, site=site,
+        burst=" burst=%d nodelay" % burst if burst else ""))
+    process = subprocess.Popen([nginx, "-p", str(work), "-e", str(work / "nginx-error.log"),
+                                "-c", str(work / "nginx.conf"), "-g", "daemon off;"],
+                               stdin=subprocess.DEVNULL)
+    base = "http://127.0.0.1:%d" % port
+    deadline = time.monotonic() + 10
+    while True:
+        try:
+            socket.create_connection(("127.0.0.1", port), timeout=1).close()
+            return process, base
+        except OSError:
+            if process.poll() is not None or time.monotonic() > deadline:
+                raise SystemExit("nginx did not start; see %s" % (work / "nginx-error.log"))
+            time.sleep(0.05)
+
+
+def stop_nginx(process):
+    process.terminate()
+    process.wait(timeout=10)
+
+
+def refusals(work):
+    return [line.split()[0] for line in (work / "nginx-access.log").read_text().splitlines()].count("503")
+
+
+def nginx_walk(run, program, base, folder):
+    """One run of walk_bench.exe (run) or the native wendrel-clip (program)
+    with the default window: seconds, the status, the clip."""
+    clip = folder / (SINCE + ".html")
+    if clip.exists():
+        clip.unlink()
+    output = folder / "nginx.txt"
+    with open(output, "w") as out:
+        started = time.monotonic()
+        if run:
+            wine_run, prefix, exe = run
+            subprocess.run([wine_run, prefix, exe, base, windows_path(folder), "4"], stdout=out)
+        else:
+            subprocess.run([program, "--since", SINCE, "--site", base, "--folder", str(folder),
+                            "--quiet"], stdout=out)
+        seconds = time.monotonic() - started
+    text = output.read_text()
+    if run:
+        seconds = float(re.search(r"seconds: ([0-9.]+)", text).group(1))
+        text = re.search(r"status: (.*)", text).group(1)
+    return seconds, text.strip(), clip.read_bytes() if clip.exists() else None
+
+
+def nginx_case(args, work):
+    """Both programs through nginx's limit_req, against a clip fetched one page
+    at a time straight from the site."""
+    fetchers = fetchers_of(args)
+    figures = {}
+    for articles, rate, burst, most_times, most_over, most_refusals in NGINX_LIMITS:
+        name = "%d_per_second%s" % (rate, "_burst_%d" % burst if burst else "")
+        title = "nginx limit_req %d r/s%s, %d articles" % (
+            rate, " burst=%d nodelay" % burst if burst else " no burst", articles)
+        server = Server(("127.0.0.1", 0), handler_for(articles, 0))
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        site = "127.0.0.1:%d" % server.server_address[1]
+        try:
+            subprocess.run([args.clip, "--since", SINCE, "--site", "http://" + site, "--folder",
+                            str(work), "--connections", "1", "--quiet"], check=True,
+                           stdout=subprocess.DEVNULL)
+            alone = (work / (SINCE + ".html")).read_bytes()
+            process, base = start_nginx(args.nginx, work, site, rate, burst)
+            try:
+                print("%s:" % title)
+                limit = articles / rate
+                figures[name] = {}
+                for key, fetcher, run, program in fetchers:
+                    time.sleep(2)  # the limiter forgets the last run
+                    before = refusals(work)
+                    seconds, status, clip = nginx_walk(run, program, base, work)
+                    refused = refusals(work) - before
+                    equal = clip == alone.replace(site.encode(), base[len("http://"):].encode())
+                    figures[name][key] = {"seconds": seconds, "limit_seconds": limit,
+                                          "refusals": refused, "status": status}
+                    print("  %s: %.2f s (%.2f times the limit's %.0f s), %d refusals for %d "
+                          "articles (%.2f each) | %s" % (fetcher, seconds, seconds / limit, limit,
+                                                         refused, articles, refused / articles,
+                                                         status))
+                    print("Targets, %s, %s:" % (title, fetcher))
+                    target("every page read, the clip of one page at a time",
+                           "equal" if equal else "different", equal)
+                    target("at most %.1f times the limit's time%s" % (
+                        most_times, " plus %d s" % most_over if most_over else ""),
+                        "%.2f s against %.2f s" % (seconds, most_times * limit + most_over),
+                        seconds <= most_times * limit + most_over)
+                    if most_refusals is not None:
+                        target("refusals at most %d%% of the articles" % (most_refusals * 100),
+                               "%d of %d" % (refused, articles),
+                               refused <= most_refusals * articles)
+            finally:
+                stop_nginx(process)
+        finally:
+            server.shutdown()
+    return figures
+
+
 CASES = {"walk": walk_case, "limiter": limiter_case, "endless": endless_case,
-         "jumping": jumping_case}
+         "jumping": jumping_case, "nginx": nginx_case}
 
 
 def main():
@@ -384,10 +537,11 @@ def main():
     parser.add_argument("--delay-ms", type=int, default=30)
     parser.add_argument("--curl", default="curl")
     parser.add_argument("--clip")
+    parser.add_argument("--nginx", default="nginx")
     args = parser.parse_args()
     if "walk" in args.only and not args.run:
         parser.error("the walk case needs --run")
-    for case in ("endless", "jumping"):
+    for case in ("endless", "jumping", "nginx"):
         if case in args.only and not args.clip:
             parser.error("the %s case needs --clip" % case)
 

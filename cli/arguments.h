@@ -19,6 +19,9 @@ struct ClipArguments {
     std::optional<std::string> site;
     std::optional<int> connections;
     std::chrono::seconds siteWait{0};
+    // Certificate authorities (PEM) that libcurl trusts; empty for the
+    // system's.
+    std::string caFile;
     bool newArticles = false;
     bool quiet = false;
     bool help = false;

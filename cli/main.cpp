@@ -59,7 +59,11 @@ int Main(const std::vector<std::string>& commandLine) {
         return kSaved;
     }
     Console console(stdout, stderr, parsed.arguments.quiet, IsTerminal(stdout));
+#ifdef _WIN32
     SystemPageFetcher fetcher;
+#else
+    SystemPageFetcher fetcher(PageFetcher::kDefaultTimeOut, parsed.arguments.caFile);
+#endif
     SystemClipFileWriter writer;
     ClipRequest request = RequestOf(parsed.arguments);
     if (!parsed.arguments.newArticles) {

@@ -16,6 +16,7 @@
 #include "engine/site.h"
 #include "engine/store/clip_entries.h"
 #include "engine/store/clip_store.h"
+#include "engine/unread_cause.h"
 
 namespace wendrel {
 
@@ -254,7 +255,7 @@ Walk WalkArticles(ClipDialog& dialog, FetchWindow& window, const PageText& siteB
         walk.unreadPages += fetched.unread ? 1 : 0;
         walk.pagesRead += fetched.unread ? 0 : 1;
         if (unread.Extend(fetched.unread)) {
-            walk.stopNote = UnreadStopNote();
+            walk.stopNote = UnreadStopNote() + UnreadCause(fetched.lastAttempt);
             walk.siteStoppedAnswering = true;
             break;
         }
@@ -307,7 +308,8 @@ ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& write
         const FetchedPage listPage = ListPage(dialog, window, siteBase);
         // An earlier clip of this date is worth more than an empty one.
         if (listPage.unread) {
-            dialog.SetStatusText(kNoAnswerStatus + ListPageAddress(siteBase));
+            dialog.SetStatusText(kNoAnswerStatus + ListPageAddress(siteBase) +
+                                 UnreadCause(listPage.lastAttempt));
             return ClipOutcome::noAnswer;
         }
         const int newest = NewestArticleNumber(listPage.page, siteBase);

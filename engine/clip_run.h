@@ -85,8 +85,10 @@ enum class ClipOutcome {
 // the run's own, and read strictly newest first, so the clip and where the
 // walk stops are those of fetching one page at a time; pages fetched past the
 // stop are abandoned. Transient failures are tried again after pause; a site
-// that refuses (429, 503) holds back every request of the run, and the window
-// narrows for a while. With nothing above limits.floor and nothing owed only
+// that refuses (429, 503) holds back every request of the run for its
+// Retry-After, and the window narrows for a while, or without one has its
+// pace learned; the status names why the list page, or the last of the pages
+// that stopped the walk, could not be read. With nothing above limits.floor and nothing owed only
 // the list page is read, and the status says "Nothing new since " and the
 // floor.
 ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,

@@ -222,7 +222,9 @@ TEST_F(NewArticlesTest, AGrowingSiteIsClippedOnceOverAndNothingIsSkipped) {
     const std::string saved = std::string("Saved to ") + kDayFile;
     const std::string owed = saved + " (1 page could not be read); 1 page still owed";
     const std::string stopped =
-        saved + " (stopped: the site did not answer 5 times in a row; 5 pages could not be read)";
+        saved +
+        " (stopped: the site did not answer 5 times in a row (too many redirects); 5 pages "
+        "could not be read)";
     // clang-format off
     const NewRunCase runs[] = {
         {"no record: today's", 3, kSaved, saved, {3, 2}, 4, 2, "3"},

@@ -323,8 +323,8 @@ INSTANTIATE_TEST_SUITE_P(
         NoteCase{"FourInARowAreNoStop", 9, Joined(Many(5, 8, kNoAnswer), {{3, kBusy}}),
                  " (5 pages could not be read)", 1},
         NoteCase{"FiveInARowStop", 20, Joined(Many(11, 15, kNoAnswer), {{18, kBusy}}),
-                 " (stopped: the site did not answer 5 times in a row; 6 pages could not be "
-                 "read)",
+                 " (stopped: the site did not answer 5 times in a row (the connection broke); 6 "
+                 "pages could not be read)",
                  11},
         NoteCase{"UndatedStopWithUnreadPages", 60,
                  Joined(Many(1, 55, kUndated), {{40, kNoAnswer}, {30, kBusy}}),
@@ -344,10 +344,14 @@ struct EarlierClipCase {
 constexpr char kIncompletePath[] = "C:\\Clips\\2008-07-16 (incomplete).html";
 constexpr char kSecondPath[] = "C:\\Clips\\2008-07-16 (2).html";
 const PageText kEarlier = "earlier clip";  // no clip of ours: never replaced
-const PageText kNothingSaved = "Nothing saved (stopped: the site did not answer 5 times in a row)";
+// The cause is the last page's.
+PageText NothingSaved(const PageText& cause) {
+    return "Nothing saved (stopped: the site did not answer 5 times in a row (" + cause + "))";
+}
 PageText SavedCutShort(const PageText& path) {
     return "Saved to " + path +
-           " (stopped: the site did not answer 5 times in a row; 5 pages could not be read)";
+           " (stopped: the site did not answer 5 times in a row (the connection broke); 5 pages "
+           "could not be read)";
 }
 const PageText kCutWalk = CleanedArticle(9, "T", "B") + CleanedArticle(8, "T", "B") +
                           testing::UnreadArticle(7) + testing::UnreadArticle(6) +
@@ -396,9 +400,9 @@ TEST_P(EarlierClipTest, NoArticleOnDiskIsLost) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, EarlierClipTest, ::testing::Values(
     EarlierClipCase{"FirstFivePagesUnanswered", Many(5, 9, kNoAnswer), true, {{kClipPath, kEarlier}},
-                    kNothingSaved, {{kClipPath, kEarlier}}, ClipOutcome::noAnswer},
+                    NothingSaved("the connection broke"), {{kClipPath, kEarlier}}, ClipOutcome::noAnswer},
     EarlierClipCase{"FirstFivePagesRefused", Many(5, 9, kBusy), true, {},
-                    kNothingSaved, {}, ClipOutcome::noAnswer},
+                    NothingSaved("HTTP status 503"), {}, ClipOutcome::noAnswer},
     EarlierClipCase{"CutWalkGoesBesideFilesThatAreNoClips", Many(3, 7, kNoAnswer), true,
                     {{kClipPath, kEarlier}, {kIncompletePath, "earlier incomplete"}},
                     SavedCutShort(kSecondPath), {{kClipPath, kEarlier}, {kIncompletePath, "earlier incomplete"},
@@ -421,7 +425,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, EarlierClipTest, ::testing::Values(
                     SavedCutShort(kClipPath), {{kClipPath, kCutWalk}}, ClipOutcome::savedWithNotes},
     // Even when what arrived of it names an article.
     EarlierClipCase{"ListPageUnanswered", {}, false, {{kClipPath, kEarlier}},
-                    "No answer from " + FakeSite::ListAddress(), {{kClipPath, kEarlier}}, ClipOutcome::noAnswer}),
+                    "No answer from " + FakeSite::ListAddress() + " (the connection broke)", {{kClipPath, kEarlier}},
+                    ClipOutcome::noAnswer}),
     CaseName());
 // clang-format on
 

@@ -59,20 +59,25 @@ std::vector<PageText> StatusesOfRun(const PageText& site, const ClipFolder& fold
     return dialog.statuses;
 }
 
+// Over HTTP, and over HTTPS with a certificate of the test run's own
+// authority, which the fixture put in the Wine prefix's root store.
 TEST(WindowsClipRunTest, ClipsTheTestSiteIntoTheSaveFolder) {
-    const PageText site = testing::TestSiteBase();
-    ASSERT_FALSE(site.empty()) << "the test site is not running (CTest starts it)";
-    const ClipFolder folder;
+    ASSERT_FALSE(testing::TestSiteBase().empty())
+        << "the test site is not running (CTest starts it)";
+    for (const PageText& site : {testing::TestSiteBase(), testing::SecureBase()}) {
+        SCOPED_TRACE(site);
+        const ClipFolder folder;
 
-    const std::vector<PageText> statuses = StatusesOfRun(site, folder);
+        const std::vector<PageText> statuses = StatusesOfRun(site, folder);
 
-    // 서울 소식, 첫째 줄, 끝; 부산 소식, 표 안. Article 1 is dated before the
-    // since date and ends the walk.
-    EXPECT_EQ(folder.Clip(), CleanedArticle(site, 3, "\xBC\xAD\xBF\xEF \xBC\xD2\xBD\xC4",
-                                            "\xC3\xB9\xC2\xB0 \xC1\xD9<br>\xB3\xA1") +
-                                 CleanedArticle(site, 2, "\xBA\xCE\xBB\xEA \xBC\xD2\xBD\xC4",
-                                                "\xC7\xA5 \xBE\xC8"));
-    EXPECT_EQ(statuses.back(), "Saved to " + folder.Path() + "\\2008-07-16.html");
+        // 서울 소식, 첫째 줄, 끝; 부산 소식, 표 안. Article 1 is dated before the
+        // since date and ends the walk.
+        EXPECT_EQ(folder.Clip(), CleanedArticle(site, 3, "\xBC\xAD\xBF\xEF \xBC\xD2\xBD\xC4",
+                                                "\xC3\xB9\xC2\xB0 \xC1\xD9<br>\xB3\xA1") +
+                                     CleanedArticle(site, 2, "\xBA\xCE\xBB\xEA \xBC\xD2\xBD\xC4",
+                                                    "\xC7\xA5 \xBE\xC8"));
+        EXPECT_EQ(statuses.back(), "Saved to " + folder.Path() + "\\2008-07-16.html");
+    }
 }
 
 struct ScenarioCase {
@@ -87,7 +92,9 @@ TEST(WindowsClipRunTest, StatusNamesWhatWentWrong) {
     ASSERT_FALSE(base.empty()) << "the test site is not running (CTest starts it)";
     const ScenarioCase cases[] = {
         {"notes", " (2 pages could not be read)", 4},
-        {"gone", " (stopped: the site did not answer 5 times in a row; 5 pages could not be read)",
+        {"gone",
+         " (stopped: the site did not answer 5 times in a row (HTTP status 503); 5 pages could "
+         "not be read)",
          11},
         {"undated", " (stopped: 50 pages in a row had no date)", 11},
     };
@@ -102,6 +109,32 @@ TEST(WindowsClipRunTest, StatusNamesWhatWentWrong) {
                   "Saved to " + folder.Path() + "\\2008-07-16.html" + expected.notes);
         EXPECT_EQ(statuses[statuses.size() - 2],
                   "Reading..." + site + "/arti/" + std::to_string(expected.lastArticle) + ".html");
+    }
+}
+
+struct NoAnswerCase {
+    PageText site;
+    const char* cause;
+};
+
+// The list page unanswered: nothing is written, and the status says why.
+TEST(WindowsClipRunTest, NoAnswerNamesItsCause) {
+    const PageText refused = testing::RefusedBase();
+    ASSERT_FALSE(refused.empty()) << "the test site is not running (CTest starts it)";
+    const NoAnswerCase cases[] = {
+        {testing::UntrustedBase(), " (the site's certificate is not trusted)"},
+        {"https://localhost" + refused.substr(refused.rfind(':')), " (connection refused)"},
+        {"https://no-such-host.invalid", " (host name not found)"},
+    };
+    for (const NoAnswerCase& expected : cases) {
+        SCOPED_TRACE(expected.site);
+        const ClipFolder folder;
+
+        const std::vector<PageText> statuses = StatusesOfRun(expected.site, folder);
+
+        EXPECT_EQ(statuses.back(), "No answer from " + expected.site +
+                                       "/kisa/list/total/home01.html" + expected.cause);
+        EXPECT_TRUE(fs::is_empty(folder.Path()));
     }
 }
 

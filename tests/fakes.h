@@ -101,7 +101,8 @@ class FakeSite : public PageFetcher {
     std::mutex m_mutex;
 };
 
-// Pauses without waiting, keeping each delay asked for.
+// Pauses without waiting, keeping each delay asked for; its clock moves on
+// only by the pauses.
 class FakePause : public Pause {
   public:
     std::vector<std::chrono::milliseconds> delays;
@@ -109,10 +110,16 @@ class FakePause : public Pause {
     void For(std::chrono::milliseconds delay, AbandonSignal&) override {
         const std::lock_guard<std::mutex> lock(m_mutex);
         delays.push_back(delay);
+        m_now += delay;
+    }
+    std::chrono::steady_clock::time_point Now() override {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_now;
     }
 
   private:
     std::mutex m_mutex;
+    std::chrono::steady_clock::time_point m_now{};
 };
 
 class FakeDisk : public ClipFileWriter {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -47,6 +48,7 @@ class PageFetcherTest : public ::testing::Test {
         FetchEnd end = FetchEnd::answered;
         int status = 0;
         int retryAfter = -1;
+        NoAnswerCause cause = NoAnswerCause::none;
     };
     Fetch Read(const PageText& address) { return ReadWith(fetcher, address); }
     static Fetch ReadWith(PageFetcher& by, const PageText& address) {
@@ -57,6 +59,7 @@ class PageFetcherTest : public ::testing::Test {
         fetch.end = result.end;
         fetch.status = result.status;
         fetch.retryAfter = result.retryAfterSeconds;
+        fetch.cause = result.cause;
         fetch.took = steady_clock::now() - start;
         return fetch;
     }
@@ -83,7 +86,8 @@ class PageFetcherTest : public ::testing::Test {
     }
 
     const PageText site = testing::TestSiteBase();
-    SystemPageFetcher fetcher{kTestTimeOut};
+    const std::unique_ptr<SystemPageFetcher> m_fetcher = testing::TestSiteFetcher(kTestTimeOut);
+    SystemPageFetcher& fetcher = *m_fetcher;
 };
 
 struct BodyCase {
@@ -93,6 +97,7 @@ struct BodyCase {
 };
 
 TEST_F(PageFetcherTest, HandsBackTheBodyCutAtItsFirstNul) {
+    const PageText secure = testing::SecureBase();
     const BodyCase cases[] = {
         {"/body/1024", 1024, Pattern(1024)},
         {"/body/3000", 3000, Pattern(3000)},
@@ -103,11 +108,13 @@ TEST_F(PageFetcherTest, HandsBackTheBodyCutAtItsFirstNul) {
         {"/missing", 24, "<html>404 \xBE\xF8\xB4\xC2 \xC2\xCA</html>"},
         {"/redirect", 3000, Pattern(3000)},
     };
-    for (const BodyCase& expected : cases) {
-        SCOPED_TRACE(expected.path);
-        const Fetch fetch = Read(site + expected.path);
-        EXPECT_EQ(fetch.result, expected.result);
-        EXPECT_EQ(fetch.page, expected.page);
+    for (const PageText& base : {site, secure}) {
+        for (const BodyCase& expected : cases) {
+            SCOPED_TRACE(base + expected.path);
+            const Fetch fetch = Read(base + expected.path);
+            EXPECT_EQ(fetch.result, expected.result);
+            EXPECT_EQ(fetch.page, expected.page);
+        }
     }
 }
 
@@ -176,11 +183,11 @@ struct EndingCase {
     Takes takes;
 };
 
-TEST_F(PageFetcherTest, EveryEndingKeepsWhatArrivedWithinTheClock) {
+// The endings over HTTP and over HTTPS.
+std::vector<EndingCase> EndingCases(const PageText& site) {
     const PageText refused = testing::RefusedBase();
     const PageText unaccepting = testing::UnacceptingBase();
-    ASSERT_FALSE(unaccepting.empty());
-    const EndingCase cases[] = {
+    return {
         {site + "/cut", FetchEnd::noAnswer, 2048, Takes::noTime},
         {site + "/chunked?cut=1", kChunkedCutEnd, 1900, Takes::noTime},
         {site + "/headers-cut", FetchEnd::noAnswer, 0, Takes::noTime},
@@ -199,11 +206,19 @@ TEST_F(PageFetcherTest, EveryEndingKeepsWhatArrivedWithinTheClock) {
         {site + "/endless?chunked=1", FetchEnd::tooLarge, PageFetcher::kMaxPageBytes,
          Takes::aWhile},
     };
-    SystemPageFetcher patient;
+}
+
+TEST_F(PageFetcherTest, EveryEndingKeepsWhatArrivedWithinTheClock) {
+    ASSERT_FALSE(testing::UnacceptingBase().empty());
+    std::vector<EndingCase> cases = EndingCases(site);
+    const std::vector<EndingCase> secure = EndingCases(testing::SecureBase());
+    cases.insert(cases.end(), secure.begin(), secure.end());
+    const std::unique_ptr<SystemPageFetcher> patient =
+        testing::TestSiteFetcher(PageFetcher::kDefaultTimeOut);
     for (const EndingCase& expected : cases) {
         SCOPED_TRACE(expected.address);
         const Fetch fetch =
-            ReadWith(expected.takes == Takes::aWhile ? patient : fetcher, expected.address);
+            ReadWith(expected.takes == Takes::aWhile ? *patient : fetcher, expected.address);
         EXPECT_EQ(fetch.end, expected.end);
         EXPECT_EQ(fetch.result, expected.bytes);
         // Not EXPECT_EQ: a failure would print 16 MiB.
@@ -218,25 +233,53 @@ TEST_F(PageFetcherTest, EveryEndingKeepsWhatArrivedWithinTheClock) {
 }
 
 struct EndCase {
-    const char* path;
+    PageText address;
     FetchEnd end;
     int status;
     int retryAfter;
+    NoAnswerCause cause = NoAnswerCause::none;
 };
 
-TEST_F(PageFetcherTest, ReportsHowEachFetchEnded) {
+// The port of an address that ends in one.
+PageText PortOf(const PageText& base) {
+    return base.substr(base.rfind(':'));
+}
+
+TEST_F(PageFetcherTest, ReportsHowEachFetchEndedAndWhyThereWasNoAnswer) {
+    const PageText secure = testing::SecureBase();
+    ASSERT_FALSE(secure.empty());
+    const PageText refused = testing::RefusedBase();
+    const auto noAnswer = [](const PageText& address, NoAnswerCause cause) {
+        return EndCase{address, FetchEnd::noAnswer, 0, -1, cause};
+    };
     const EndCase cases[] = {
-        {"/body/3000?case=0", FetchEnd::answered, 200, -1},
-        {"/missing", FetchEnd::answered, 404, -1},
-        {"/flaky?fail=9&how=503&retry_after=7&case=1", FetchEnd::answered, 503, 7},
-        {"/flaky?fail=9&how=429&retry_after=Wed,%2021%20Oct&case=2", FetchEnd::answered, 429, -1},
-        {"/flaky?fail=9&how=close&case=3", FetchEnd::noAnswer, 0, -1},
-        {"/loop?ends", FetchEnd::tooManyRedirects, 302, -1},
+        {site + "/body/3000?case=0", FetchEnd::answered, 200, -1},
+        {site + "/missing?", FetchEnd::answered, 404, -1},
+        {site + "/flaky?fail=9&how=503&retry_after=7&case=1", FetchEnd::answered, 503, 7},
+        {site + "/flaky?fail=9&how=429&retry_after=Wed,%2021%20Oct&case=2", FetchEnd::answered, 429,
+         -1},
+        // A refusal needs no body.
+        {site + "/flaky?fail=9&how=503&empty=1&case=4", FetchEnd::answered, 503, -1},
+        {secure + "/flaky?fail=9&how=429&empty=1&case=5", FetchEnd::answered, 429, -1},
+        {site + "/loop?ends", FetchEnd::tooManyRedirects, 302, -1},
+        {secure + "/body/3000?case=6", FetchEnd::answered, 200, -1},
+        noAnswer(site + "/flaky?fail=9&how=close&case=3", NoAnswerCause::connectionBroken),
+        noAnswer(testing::UntrustedBase() + "/body/3000?", NoAnswerCause::certificateNotTrusted),
+        // The certificate names localhost alone.
+        noAnswer("https://127.0.0.1" + PortOf(secure) + "/body/3000?",
+                 NoAnswerCause::certificateNotTrusted),
+        noAnswer(refused + "/body/3000?", NoAnswerCause::connectionRefused),
+        noAnswer("https://localhost" + PortOf(refused) + "/body/3000?",
+                 NoAnswerCause::connectionRefused),
+        noAnswer("https://no-such-host.invalid/body/3000?", NoAnswerCause::hostNotFound),
+        noAnswer(site + "/silent?", NoAnswerCause::timedOut),
+        noAnswer(secure + "/silent?", NoAnswerCause::timedOut),
     };
     for (const EndCase& expected : cases) {
-        SCOPED_TRACE(expected.path);
-        const Fetch fetch = Read(site + expected.path + "&" + Tag());
+        SCOPED_TRACE(expected.address);
+        const Fetch fetch = Read(expected.address + "&" + Tag());
         EXPECT_EQ(fetch.end, expected.end);
+        EXPECT_EQ(fetch.cause, expected.cause);
         if (expected.end != FetchEnd::noAnswer) {
             EXPECT_EQ(fetch.status, expected.status);
             EXPECT_EQ(fetch.retryAfter, expected.retryAfter);

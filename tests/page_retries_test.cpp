@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -61,9 +64,11 @@ TEST_P(FetchWithRetriesTest, TriesTransientFailuresAgainAfterAPause) {
 }
 
 const std::vector<milliseconds> kBothDelays{seconds(1), seconds(3)};
-// A refusal's back-off comes after every refusal, the last one included.
-const std::vector<milliseconds> kRefusalDelays{seconds(1), seconds(3), seconds(3), seconds(3),
-                                               seconds(3), seconds(3), seconds(3), seconds(3)};
+// Refusals without a Retry-After double the gap before the page's next start
+// until a page is answered.
+const std::vector<milliseconds> kRefusalDelays{milliseconds(250), milliseconds(500), seconds(1),
+                                               seconds(2),        seconds(4),        seconds(8),
+                                               seconds(16)};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FetchWithRetriesTest,
@@ -90,10 +95,11 @@ INSTANTIATE_TEST_SUITE_P(
         // Refusals and failures each count against their own bound.
         RetryCase{"RefusalsAreNoFailures",
                   {Status(429), kNoAnswer, Status(503), Status(500), Status(429), kPage}, 6,
-                  {seconds(1), seconds(1), seconds(3), seconds(3), seconds(3)}, "served 200", false},
+                  {milliseconds(250), seconds(1), milliseconds(500), seconds(3), seconds(1)},
+                  "served 200", false},
         RetryCase{"ThirdFailureEndsAmidRefusals",
                   {kNoAnswer, Status(429), kNoAnswer, kNoAnswer, kPage}, 4,
-                  {seconds(1), seconds(1), seconds(3)}, "", true},
+                  {seconds(1), milliseconds(250), seconds(3)}, "", true},
         // clang-format on
         RetryCase{"RetryAfterTakesThePlaceOfTheDelays",
                   {Status(503, 7), Status(429, 0), kPage},
@@ -107,10 +113,10 @@ INSTANTIATE_TEST_SUITE_P(
                   {seconds(30)},
                   "served 200",
                   false},
-        RetryCase{"LongerRetryAfterGetsTheOwnDelay",
+        RetryCase{"LongerRetryAfterIsPacedInstead",
                   {Status(503, 31), kPage},
                   2,
-                  {seconds(1)},
+                  {SiteBackOff::kFirstGap},
                   "served 200",
                   false},
         RetryCase{"FailureAfterATransientOneIsNotTriedAgain",
@@ -136,14 +142,22 @@ TEST(FetchWithRetriesAbandonTest, NoAttemptOnceAbandoned) {
 
 struct WidthCase {
     int width;
-    // The ends of the requests in turn: r refused, p plainly answered, f failed.
+    // The ends of the requests in turn: r refused with a pause of the site's,
+    // n refused without one, p plainly answered, f failed.
     std::string ends;
     int widthAfter;
+    // The waits before the starts, as the pace asked for them.
+    std::vector<milliseconds> gaps{};
 };
 
-TEST(SiteBackOffTest, RefusalsHalveTheWindowAndARowOfPlainAnswersWidensIt) {
+// A hold of the site's, which none of the gaps below equals.
+constexpr seconds kHold{1};
+
+TEST(SiteBackOffTest, RefusalsHalveTheWindowOrWidenTheGapAndPlainAnswersUndoIt) {
     const std::string eight(SiteBackOff::kWidenAfter, 'p');
     const std::string sevenAndFailure = eight.substr(1) + "f";
+    const milliseconds first = SiteBackOff::kFirstGap;
+    const milliseconds narrowed = first - first / SiteBackOff::kNarrowing;
     const WidthCase cases[] = {
         {8, "r", 4},
         {8, "rrr", 1},
@@ -153,6 +167,12 @@ TEST(SiteBackOffTest, RefusalsHalveTheWindowAndARowOfPlainAnswersWidensIt) {
         {4, "rr" + sevenAndFailure + eight, 2},
         {4, "rr" + eight + "r", 1},
         {1, "r" + eight, 1},
+        // A site that never refuses, or says how long to wait, is never paced.
+        {4, eight + "f" + eight, 4},
+        {4, "np", 4, {first}},
+        {4, "nnp", 4, {first, 2 * first}},
+        {4, "npnp", 4, {first, narrowed, narrowed + narrowed / 4}},
+        {4, "nf", 4, {first}},
     };
     for (const WidthCase& expected : cases) {
         SCOPED_TRACE(std::to_string(expected.width) + " " + expected.ends);
@@ -161,13 +181,18 @@ TEST(SiteBackOffTest, RefusalsHalveTheWindowAndARowOfPlainAnswersWidensIt) {
         SiteBackOff backOff(pause, abandon, expected.width);
         for (const char end : expected.ends) {
             ASSERT_TRUE(backOff.Enter(0));
-            if (end == 'r') {
-                backOff.Refused(seconds(1));
+            if (end == 'r' || end == 'n') {
+                backOff.Refused(0, end == 'r' ? std::optional<milliseconds>(kHold) : std::nullopt,
+                                true);
             } else {
-                backOff.Ended(end == 'p');
+                backOff.Ended(0, end == 'p');
             }
         }
         EXPECT_EQ(backOff.Width(), expected.widthAfter);
+        std::vector<milliseconds> gaps;
+        std::copy_if(pause.delays.begin(), pause.delays.end(), std::back_inserter(gaps),
+                     [](milliseconds delay) { return delay != kHold; });
+        EXPECT_EQ(gaps, expected.gaps);
     }
 }
 
@@ -190,7 +215,7 @@ class HeldPause : public Pause {
 std::thread AskFor(SiteBackOff& backOff, long long turn, std::atomic<bool>& started) {
     return std::thread([&backOff, turn, &started] {
         started = backOff.Enter(turn);
-        backOff.Ended(true);
+        backOff.Ended(turn, true);
     });
 }
 
@@ -207,7 +232,7 @@ TEST(SiteBackOffTest, APageWaitsForEveryPageAskedBeforeItAndForARefusalsPause) {
     EXPECT_TRUE(started[0].load());
 
     std::future<void> held = pause.held.get_future();
-    std::thread refused([&backOff] { backOff.Refused(seconds(1)); });
+    std::thread refused([&backOff] { backOff.Refused(0, seconds(1), false); });
     held.wait();
     std::thread other = AskFor(backOff, 2, started[1]);
     std::this_thread::sleep_for(milliseconds(100));
@@ -216,6 +241,21 @@ TEST(SiteBackOffTest, APageWaitsForEveryPageAskedBeforeItAndForARefusalsPause) {
     other.join();
     refused.join();
     EXPECT_TRUE(started[1].load());
+}
+
+TEST(SiteBackOffTest, ARefusedPageKeepsItsTurnAheadOfEveryLaterPage) {
+    FakePause pause;
+    AbandonSignal abandon;
+    SiteBackOff backOff(pause, abandon, 4);
+    std::atomic<bool> later{false};
+    ASSERT_TRUE(backOff.Enter(0));
+    backOff.Refused(0, std::nullopt, true);
+    std::thread next = AskFor(backOff, 1, later);
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_FALSE(later.load());
+    ASSERT_TRUE(backOff.Enter(0));
+    next.join();
+    EXPECT_TRUE(later.load());
 }
 
 }  // namespace

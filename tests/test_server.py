@@ -9,12 +9,19 @@ start returns once the server listens and STATE_DIR/site.txt holds its base
 address ("http://127.0.0.1:PORT"); STATE_DIR/refused.txt holds an address on a
 loopback port where nothing listens, and STATE_DIR/unaccepting.txt one on a
 port that listens with a full backlog, so that a connection never completes.
+The same site is served over HTTPS at STATE_DIR/secure.txt's address
+("https://localhost:PORT"), with a certificate for localhost from a CA made
+for the run, STATE_DIR/ca.pem; STATE_DIR/untrusted.txt's address serves it
+with a certificate that no one trusts.
 Bad endings: /cut closes after 2048 of 4096 announced bytes, /chunked?cut=1
 before its last chunk, /headers-cut within the headers; /reset?after=N resets
 after N bytes; /stall sends 1500 bytes, /silent nothing; /endless (?chunked=1)
 sends until the client drops; /redirect?to=ADDRESS sends the client on.
 Under /limited/ a site of 30 articles answers a client 429 with Retry-After: 1
-when 2 of its requests began within the last second.
+when 2 of its requests began within the last second; under /paced/ one lets a
+client's request through only 0.2 s after the last it let through and refuses
+the others with a bare 503 and an empty chunked body; GET /refusals?of=paced
+counts them.
 Each request's line, headers and time of arrival are kept: GET /log?match=TEXT
 answers with the lines and headers of those whose line contains TEXT, GET
 /attempts?match=TEXT with their times in seconds, one a line, and GET
@@ -29,6 +36,7 @@ import re
 import signal
 import socket
 import socketserver
+import ssl
 import struct
 import subprocess
 import sys
@@ -139,8 +147,9 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
             route = SiteHandler.article
         if route is None and url.path.startswith("/site/"):
             route = SiteHandler.scenario
-        if url.path.startswith(LIMITED_PREFIX):
-            route = SiteHandler.limited
+        for prefix in LIMITERS:
+            if url.path.startswith(prefix):
+                route = SiteHandler.limited
         (route or SiteHandler.not_found)(self, url)
 
     def query(self, url, name, default):
@@ -156,7 +165,7 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         self.wfile.write(body)
 
     def base(self):
-        return "http://127.0.0.1:%d" % self.server.server_address[1]
+        return self.server.base_address
 
     def not_found(self, url):
         self.send_body(b"<html>404 " + "없는 쪽".encode("cp949") + b"</html>", 404)
@@ -264,15 +273,25 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         given; then answers with a page."""
         failing = self.server.log.attempts(self.requestline) <= int(self.query(url, "fail", "0"))
         if failing:
-            self.fail_as(self.query(url, "how", "close"), self.query(url, "retry_after", None))
+            self.fail_as(self.query(url, "how", "close"), self.query(url, "retry_after", None),
+                         self.query(url, "empty", None))
         else:
             self.send_body(pattern(3000))
 
-    def fail_as(self, how, retry_after=None):
+    def fail_as(self, how, retry_after=None, empty=False):
+        """With empty, the status alone: an empty chunked body."""
         if how == "close":
             self.close_connection = True
             return
         headers = [("Retry-After", retry_after)] if retry_after is not None else []
+        if empty:
+            self.send_response(int(how))
+            self.send_header("Transfer-Encoding", "chunked")
+            for header in headers:
+                self.send_header(*header)
+            self.end_headers()
+            self.write_chunk(b"")
+            return
         self.send_body(b"failed " + how.encode(), int(how), headers)
 
     def hold_for(self, url):
@@ -346,6 +365,10 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
     def overlap(self, url):
         self.send_body(b"%d" % self.server.log.overlap(self.query(url, "match", "")))
 
+    def refusals(self, url):
+        limiter = LIMITERS["/%s/" % self.query(url, "of", "")]
+        self.send_body(b"%d" % limiter.refusals)
+
     def log(self, url):
         match = urllib.parse.parse_qs(url.query).get("match", [""])[0]
         entries = self.server.log.matching(match)
@@ -353,13 +376,15 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         self.send_body(text.encode("latin-1"))
 
     def limited(self, url):
-        """A news site of LIMITED_ARTICLES dated articles under LIMITED_PREFIX
-        that limits each client, as sites behind a rate limiter do."""
-        if not LIMITER.admits(self.client_address[0]):
-            self.send_body(b"too many requests", 429, [("Retry-After", "1")])
+        """A news site of LIMITED_ARTICLES dated articles under a prefix of
+        LIMITERS that limits each client, as sites behind a rate limiter do."""
+        prefix = next(prefix for prefix in LIMITERS if url.path.startswith(prefix))
+        limiter = LIMITERS[prefix]
+        if not limiter.admits(self.client_address[0]):
+            limiter.refuse(self)
             return
-        rest = url.path[len(LIMITED_PREFIX):]
-        base = self.base() + LIMITED_PREFIX
+        rest = url.path[len(prefix):]
+        base = self.base() + prefix
         if rest == "kisa/list/total/home01.html":
             self.send_body(b'<a href="%sarti/%d.html">top</a>' % (base.encode(), LIMITED_ARTICLES))
         elif re.fullmatch(r"arti/\d+\.html", rest) and 1 <= int(rest[5:-5]) <= LIMITED_ARTICLES:
@@ -389,6 +414,7 @@ ROUTES = {
     "/attempts": SiteHandler.attempt_times,
     "/overlap": SiteHandler.overlap,
     "/grow": SiteHandler.grow,
+    "/refusals": SiteHandler.refusals,
 }
 
 
@@ -410,20 +436,69 @@ class ClientLimiter:
             self.refusals += len(recent) >= self.LIMIT
             return len(recent) < self.LIMIT
 
+    def refuse(self, handler):
+        handler.send_body(b"too many requests", 429, [("Retry-After", "1")])
+
+
+class PaceLimiter:
+    """Lets a client's request through only INTERVAL seconds after the last one
+    it let through, as a limiter without a burst does; the others are refused
+    with a bare 503 and do not count."""
+    INTERVAL = 0.2
+
+    def __init__(self):
+        self._lock = threading.Lock()
+        self._admitted = {}
+        self.refusals = 0
+
+    def admits(self, client):
+        with self._lock:
+            now = time.monotonic()
+            if now - self._admitted.get(client, -self.INTERVAL) >= self.INTERVAL:
+                self._admitted[client] = now
+                return True
+            self.refusals += 1
+            return False
+
+    def refuse(self, handler):
+        handler.fail_as("503", empty=True)
+
 
 LIMITED_PREFIX = "/limited/"
+PACED_PREFIX = "/paced/"
 LIMITED_ARTICLES = 30
 LIMITED_DATE = "2008-07-20"
 LIMITER = ClientLimiter()
+LIMITERS = {LIMITED_PREFIX: LIMITER, PACED_PREFIX: PaceLimiter()}
 
 
 class SiteServer(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    """The site over HTTP on 127.0.0.1, or over HTTPS as localhost with
+    context's certificate."""
     daemon_threads = True
 
-    def __init__(self):
+    def __init__(self, context=None, log=None):
         super().__init__(("127.0.0.1", 0), SiteHandler)
-        self.log = Log()
+        self.log = log or Log()
         self.growing_newest = 0
+        self.context = context
+        self.base_address = ("https://localhost:%d" if context else "http://127.0.0.1:%d"
+                             ) % self.server_address[1]
+
+    def finish_request(self, request, client_address):
+        """The handshake on the connection's own thread: a client that refuses
+        the certificate holds up no other."""
+        if self.context is None:
+            super().finish_request(request, client_address)
+            return
+        try:
+            request = self.context.wrap_socket(request, server_side=True)
+        except (ssl.SSLError, OSError):
+            return
+        try:
+            super().finish_request(request, client_address)
+        finally:
+            request.close()
 
 
 def unused_port():
@@ -463,8 +538,47 @@ def never_accepting():
     return listener, fillers
 
 
+def openssl(*arguments):
+    subprocess.run(["openssl", *arguments], check=True, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+
+
+def certificates(state_dir):
+    """TLS contexts for localhost: one whose certificate the run's own CA
+    (state_dir/ca.pem, made now) signed, and one that signed itself."""
+    path = lambda name: os.path.join(state_dir, name)
+    days = ["-days", "2", "-nodes", "-newkey", "rsa:2048"]
+    openssl("req", "-x509", *days, "-keyout", path("ca.key"), "-out", path("ca.pem"),
+            "-subj", "/CN=Wendrel test run CA",
+            "-addext", "basicConstraints=critical,CA:TRUE",
+            "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+    openssl("req", *days[2:], "-keyout", path("site.key"), "-out", path("site.csr"),
+            "-subj", "/CN=localhost")
+    write_file(path("site.ext"), "subjectAltName=DNS:localhost\nbasicConstraints=CA:FALSE\n"
+               "extendedKeyUsage=serverAuth\n")
+    openssl("x509", "-req", "-in", path("site.csr"), "-CA", path("ca.pem"), "-CAkey",
+            path("ca.key"), "-set_serial", str(os.getpid()), "-days", "2", "-extfile",
+            path("site.ext"), "-out", path("site.pem"))
+    openssl("req", "-x509", *days, "-keyout", path("stranger.key"), "-out",
+            path("stranger.pem"), "-subj", "/CN=localhost",
+            "-addext", "subjectAltName=DNS:localhost")
+    contexts = []
+    for name in ("site", "stranger"):
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(path(name + ".pem"), path(name + ".key"))
+        contexts.append(context)
+    return contexts
+
+
 def serve(state_dir):
+    trusted, untrusted = certificates(state_dir)
     server = SiteServer()
+    secure = SiteServer(trusted, server.log)
+    stranger = SiteServer(untrusted, server.log)
+    for other in (secure, stranger):
+        threading.Thread(target=other.serve_forever, daemon=True).start()
+    write_file(os.path.join(state_dir, "secure.txt"), secure.base_address)
+    write_file(os.path.join(state_dir, "untrusted.txt"), stranger.base_address)
     unaccepting = never_accepting()
     write_file(os.path.join(state_dir, "unaccepting.txt"),
                "http://127.0.0.1:%d" % unaccepting[0].getsockname()[1])

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -47,6 +49,28 @@ inline PageText TestSiteBase() {
 // A loopback address where nothing listens.
 inline PageText RefusedBase() {
     return FixtureLine("site/refused.txt");
+}
+
+// "https://localhost:PORT": the test site with a certificate for localhost
+// from the test run's own certificate authority.
+inline PageText SecureBase() {
+    return FixtureLine("site/secure.txt");
+}
+
+// The same site with a certificate that no one trusts.
+inline PageText UntrustedBase() {
+    return FixtureLine("site/untrusted.txt");
+}
+
+// A fetcher that trusts the test run's certificate authority: libcurl is
+// handed its file; WinInet finds it in the Wine prefix's root store, where
+// CTest's fixture put it for the tests' time.
+inline std::unique_ptr<SystemPageFetcher> TestSiteFetcher(std::chrono::milliseconds timeOut) {
+#ifdef _WIN32
+    return std::make_unique<SystemPageFetcher>(timeOut);
+#else
+    return std::make_unique<SystemPageFetcher>(timeOut, FixturePath("site/ca.pem"));
+#endif
 }
 
 // A loopback address that listens and never accepts: a connection to it

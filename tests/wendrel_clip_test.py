@@ -31,6 +31,7 @@ sys.path.insert(0, str(ROOT / "tests"))
 import test_server  # noqa: E402
 
 PROGRAM = None
+FIXTURES = None
 SITE = None
 LAUNCHER = []
 RUN_LIMIT_SECONDS = 60
@@ -84,10 +85,11 @@ def serve_site(test, handler, port=0):
     free one for 0) until the test ends; its base address."""
     server = http.server.ThreadingHTTPServer(("127.0.0.1", port), handler)
     server.log = test_server.Log()
+    server.base_address = "http://127.0.0.1:%d" % server.server_address[1]
     threading.Thread(target=server.serve_forever, daemon=True).start()
     test.addCleanup(server.server_close)
     test.addCleanup(server.shutdown)
-    return "http://127.0.0.1:%d" % server.server_address[1]
+    return server.base_address
 
 
 def clip_new_articles_thrice(test, command, folder):
@@ -131,9 +133,18 @@ def clip_two_sites_at_once(test, command, folder, rounds):
         test.assertIn(b"%s %d\r\n" % (site.encode(), newest), record)
 
 
-def requests_seen(text):
-    with urllib.request.urlopen(SITE + "/log?match=" + text) as answer:
+def answer_of(path):
+    with urllib.request.urlopen(SITE + path) as answer:
         return answer.read().decode("latin-1")
+
+
+def requests_seen(text):
+    return answer_of("/log?match=" + text)
+
+
+def fixture(name):
+    """The first line of a file the test site's fixture wrote."""
+    return (FIXTURES / "site" / name).read_text().strip()
 
 
 class Run:
@@ -238,12 +249,15 @@ class WendrelClipTest(unittest.TestCase):
         return sorted(entry.name for entry in self.folder.iterdir())
 
     def test_writes_the_bytes_of_the_engine_tests_and_says_so_last(self):
-        for folder in (str(self.folder), str(self.folder) + "/"):
-            with self.subTest(folder=folder):
-                run = self.run_clip("--since", "2008-07-16", "--site", SITE, "--folder", folder)
+        # Over HTTPS with the test run's certificate authority named.
+        secure = ["--site", fixture("secure.txt"), "--ca-file", str(FIXTURES / "site" / "ca.pem")]
+        for folder, site in ((str(self.folder), []), (str(self.folder) + "/", secure)):
+            with self.subTest(folder=folder, site=site):
+                run = self.run_clip("--since", "2008-07-16", "--site", SITE, "--folder", folder,
+                                    *site)
                 self.assertEqual(run.status, 0, run.errors)
                 path = self.folder / "2008-07-16.html"
-                self.assertEqual(path.read_bytes(), expected_clip(SITE))
+                self.assertEqual(path.read_bytes(), expected_clip(site[1] if site else SITE))
                 self.assertEqual(run.last_line(run.out), "Saved to %s" % path)
                 self.assertEqual(self.entries(), ["2008-07-16.html"])
 
@@ -255,7 +269,10 @@ class WendrelClipTest(unittest.TestCase):
         earlier = self.folder / "2008-07-16.html"
         # An article the runs do not walk: every clip saved keeps it.
         kept = cleaned_article(SITE + "/elsewhere", 1, "지난 소식", "끝")
-        refused = (Path(sys.argv[2]) / "site" / "refused.txt").read_text().strip()
+        refused = fixture("refused.txt")
+        refused_secure = "https://localhost" + refused[refused.rindex(":"):]
+        untrusted = fixture("untrusted.txt")
+        ca_file = str(FIXTURES / "site" / "ca.pem")
         cases = [
             # The list page names no article: an earlier clip stays.
             (["--site", SITE + "/none"], 1, "out",
@@ -266,12 +283,18 @@ class WendrelClipTest(unittest.TestCase):
              "Saved to %s (2 pages could not be read)" % earlier, True),
             # A walk the site cut short merges like any other.
             (["--site", SITE + "/site/gone", "--connections", "1"], 3, "out",
-             "Saved to %s (stopped: the site did not answer 5 times in a row; "
-             "5 pages could not be read)" % earlier, True),
+             "Saved to %s (stopped: the site did not answer 5 times in a row (HTTP status "
+             "503); 5 pages could not be read)" % earlier, True),
             (["--folder", str(self.folder / "missing")], 4, "errors",
              "%s/missing/2008-07-16.html에 잘못된 경로가 있습니다." % self.folder, False),
             (["--site", refused], 6, "out",
-             "No answer from %s/kisa/list/total/home01.html" % refused, False),
+             "No answer from %s/kisa/list/total/home01.html (connection refused)" % refused, False),
+            (["--site", refused_secure], 6, "out", "No answer from %s/kisa/list/total/home01.html "
+             "(connection refused)" % refused_secure, False),
+            (["--site", untrusted, "--ca-file", ca_file], 6, "out", "No answer from %s/kisa/list/"
+             "total/home01.html (the site's certificate is not trusted)" % untrusted, False),
+            (["--site", "https://no-such-host.invalid"], 6, "out", "No answer from https://"
+             "no-such-host.invalid/kisa/list/total/home01.html (host name not found)", False),
         ]
         for arguments, status, stream, line, saved in cases:
             with self.subTest(status=status, line=line):
@@ -313,12 +336,24 @@ class WendrelClipTest(unittest.TestCase):
         self.assertEqual(clips[1], clips[0])
         self.assertEqual(clips[0].count(b"<hr>"), test_server.LIMITED_ARTICLES)
 
+    def test_the_window_learns_the_pace_of_a_site_that_refuses_without_a_pause(self):
+        before = int(answer_of("/refusals?of=paced"))
+        run = self.clip("--site", SITE + test_server.PACED_PREFIX.rstrip("/"), "--quiet")
+        refusals = int(answer_of("/refusals?of=paced")) - before
+        self.assertEqual(run.status, 0, run.errors)
+        clip = (self.folder / "2008-07-16.html").read_bytes()
+        self.assertEqual(clip.count(b"<hr>"), test_server.LIMITED_ARTICLES)
+        # The first pages of the window are refused at once; after them the
+        # gap settles near the pace, and refusals are few.
+        self.assertLessEqual(refusals, test_server.LIMITED_ARTICLES // 3)
+
     def test_bad_arguments_are_named_and_nothing_is_fetched(self):
         cases = [
             ["--since", "2008-02-30"],
             ["--since"],
             ["--connections", "0"],
             ["--site", "ftp://127.0.0.1"],
+            ["--ca-file", "missing.pem"],
             ["--folder", ""],
             ["--verbose"],
         ]
@@ -423,9 +458,10 @@ class WendrelClipTest(unittest.TestCase):
 
 
 def main():
-    global PROGRAM, SITE, LAUNCHER
+    global PROGRAM, FIXTURES, SITE, LAUNCHER
     PROGRAM = Path(sys.argv[1]).resolve()
-    SITE = (Path(sys.argv[2]) / "site" / "site.txt").read_text().strip()
+    FIXTURES = Path(sys.argv[2])
+    SITE = fixture("site.txt")
     LAUNCHER = sys.argv[3:]
     tests = WindowsRunTest if LAUNCHER else WendrelClipTest
     suite = unittest.defaultTestLoader.loadTestsFromTestCase(tests)

@@ -28,12 +28,23 @@ enum class FetchEnd {
     tooLarge,
 };
 
+// Why a fetch had no answer, as far as the fetcher can tell.
+enum class NoAnswerCause {
+    none,                   // it had an answer
+    certificateNotTrusted,  // any failure of the site's certificate: issuer, name, dates
+    hostNotFound,
+    connectionRefused,
+    timedOut,
+    connectionBroken,  // closed, reset or cut short, or anything else
+};
+
 struct FetchResult {
     int bytes = 0;  // body bytes received, the NUL and what follows it included
     FetchEnd end = FetchEnd::answered;
     int status = 0;  // the HTTP status of the last answer seen; 0 when none came
     // The answer's Retry-After in seconds; -1 when it has none in seconds.
     int retryAfterSeconds = -1;
+    NoAnswerCause cause = NoAnswerCause::none;  // for FetchEnd::noAnswer
 };
 
 // The seconds a Retry-After header's value asks for; -1 for the date form,
@@ -98,8 +109,10 @@ struct InternetSession;
 // follows at most kMaxRedirects redirects. What arrived before a time-out is
 // kept. WinInet under Wine reads a close as the end of the body: a body cut
 // short of its Content-Length is told by its length, and one that announced
-// none must not be empty, but a chunked body cut between its chunks ends as an
-// answer.
+// none must not be empty unless it is a refusal (429, 503), but a chunked body
+// cut between its chunks ends as an answer. A site's certificate must chain to
+// a certificate authority of the system's store; one that fails is never
+// taken.
 class InternetPageFetcher final : public PageFetcher {
   public:
     explicit InternetPageFetcher(std::chrono::milliseconds timeOut = kDefaultTimeOut);
@@ -121,16 +134,20 @@ using SystemPageFetcher = InternetPageFetcher;
 // own, straight from the server whatever proxy the environment names. Each
 // fetch ends by the clock within timeOut, the connection included, and follows
 // at most kMaxRedirects redirects, as the Windows fetcher does. What arrived
-// before a time-out or a broken connection is kept.
+// before a time-out or a broken connection is kept. A site's certificate must
+// chain to a certificate authority of the system's, or of caFile (PEM) when
+// one is named, as curl's --cacert; a certificate that fails is never taken.
 class CurlPageFetcher final : public PageFetcher {
   public:
-    explicit CurlPageFetcher(std::chrono::milliseconds timeOut = kDefaultTimeOut);
+    explicit CurlPageFetcher(std::chrono::milliseconds timeOut = kDefaultTimeOut,
+                             std::string caFile = {});
 
     using PageFetcher::ReadUrl;
     FetchResult ReadUrl(const PageText& address, PageText& page, AbandonSignal& abandon) override;
 
   private:
     std::chrono::milliseconds m_timeOut;
+    std::string m_caFile;
 };
 using SystemPageFetcher = CurlPageFetcher;
 #endif

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "engine/failure.h"
 #include "engine/fetch/page_fetcher.h"
@@ -97,11 +98,29 @@ FetchEnd EndOf(std::optional<CURLcode> code, const Transfer& transfer) {
     return code == CURLE_OK && transfer.headersEnded ? FetchEnd::answered : FetchEnd::noAnswer;
 }
 
+NoAnswerCause CauseOf(std::optional<CURLcode> code) {
+    switch (code.value_or(CURLE_ABORTED_BY_CALLBACK)) {
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_INVALIDCERTSTATUS:
+            return NoAnswerCause::certificateNotTrusted;
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return NoAnswerCause::hostNotFound;
+        case CURLE_COULDNT_CONNECT:
+            return NoAnswerCause::connectionRefused;
+        case CURLE_OPERATION_TIMEDOUT:
+            return NoAnswerCause::timedOut;
+        default:
+            return NoAnswerCause::connectionBroken;
+    }
+}
+
 // One GET that asks nothing of the server beyond the page: the user agent and
 // the host are the only headers, no proxy of the environment is used, and the
 // whole transfer, connection included, ends by the clock at timeOut.
 void SetRequest(CURL* easy, const PageText& address, const HeaderList& noAccept,
-                std::chrono::milliseconds timeOut, Transfer& transfer) {
+                std::chrono::milliseconds timeOut, const std::string& caFile, Transfer& transfer) {
     curl_easy_setopt(easy, CURLOPT_URL, address.c_str());
     curl_easy_setopt(easy, CURLOPT_USERAGENT, kUserAgent);
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, noAccept.Get());
@@ -118,6 +137,9 @@ void SetRequest(CURL* easy, const PageText& address, const HeaderList& noAccept,
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, AppendPiece);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+    if (!caFile.empty()) {
+        curl_easy_setopt(easy, CURLOPT_CAINFO, caFile.c_str());
+    }
 }
 
 // One transfer on a handle set of its own, so that another thread can wake
@@ -181,7 +203,8 @@ class Exchange {
 
 }  // namespace
 
-CurlPageFetcher::CurlPageFetcher(std::chrono::milliseconds timeOut) : m_timeOut(timeOut) {
+CurlPageFetcher::CurlPageFetcher(std::chrono::milliseconds timeOut, std::string caFile)
+    : m_timeOut(timeOut), m_caFile(std::move(caFile)) {
     InitialiseCurlOnce();
 }
 
@@ -192,7 +215,7 @@ FetchResult CurlPageFetcher::ReadUrl(const PageText& address, PageText& page,
     // An empty value drops the header libcurl would add.
     const HeaderList noAccept("Accept:");
     Transfer transfer;
-    SetRequest(exchange.Easy(), address, noAccept, m_timeOut, transfer);
+    SetRequest(exchange.Easy(), address, noAccept, m_timeOut, m_caFile, transfer);
     std::optional<CURLcode> code;
     {
         const AbandonSignal::Hook hook(abandon, [&exchange] { exchange.Wake(); });
@@ -201,8 +224,10 @@ FetchResult CurlPageFetcher::ReadUrl(const PageText& address, PageText& page,
     if (transfer.outOfMemory || code == CURLE_OUT_OF_MEMORY) {
         throw MemoryFailure();
     }
-    const FetchResult result{transfer.body.Size(), EndOf(code, transfer), exchange.Status(),
-                             RetryAfterSeconds(transfer.retryAfter)};
+    const FetchEnd end = EndOf(code, transfer);
+    const FetchResult result{transfer.body.Size(), end, exchange.Status(),
+                             RetryAfterSeconds(transfer.retryAfter),
+                             end == FetchEnd::noAnswer ? CauseOf(code) : NoAnswerCause::none};
     transfer.body.HandOverTo(page);
     return result;
 }

@@ -21,6 +21,31 @@ namespace {
 
 constexpr char kUserAgent[] = "Read URL";
 constexpr DWORD kReadSize = 1024;
+constexpr int kTooManyRequests = 429;
+
+// What a failed call's error says of the site.
+NoAnswerCause CauseOf(DWORD error) {
+    switch (error) {
+        case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
+        case ERROR_INTERNET_SEC_CERT_CN_INVALID:
+        case ERROR_INTERNET_INVALID_CA:
+        case ERROR_INTERNET_SEC_CERT_ERRORS:
+        case ERROR_INTERNET_SEC_CERT_NO_REV:
+        case ERROR_INTERNET_SEC_CERT_REV_FAILED:
+        case ERROR_INTERNET_SEC_INVALID_CERT:
+        case ERROR_INTERNET_SEC_CERT_REVOKED:
+            return NoAnswerCause::certificateNotTrusted;
+        case ERROR_INTERNET_NAME_NOT_RESOLVED:
+            return NoAnswerCause::hostNotFound;
+        case ERROR_INTERNET_CANNOT_CONNECT:
+            return NoAnswerCause::connectionRefused;
+        case ERROR_INTERNET_TIMEOUT:
+        case WSAETIMEDOUT:
+            return NoAnswerCause::timedOut;
+        default:
+            return NoAnswerCause::connectionBroken;
+    }
+}
 
 // What a connection and its request need of an address.
 struct Target {
@@ -197,6 +222,12 @@ class Attempt {
         m_body.Clear();
     }
 
+    // The error of the call that ended the attempt without an answer.
+    void Failed(DWORD error) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_cause = CauseOf(error);
+    }
+
     // False when the body went past the bound.
     bool Append(const char* bytes, DWORD count) {
         const std::lock_guard<std::mutex> lock(m_mutex);
@@ -233,11 +264,13 @@ class Attempt {
         m_changed.wait_until(lock, deadline, [this] { return m_finished || m_abandoned; });
         if (!m_finished) {
             GiveUp();
+            m_cause = NoAnswerCause::timedOut;
         }
         if (m_failure) {
             std::rethrow_exception(m_failure);
         }
-        const FetchResult result{m_body.Size(), m_end, m_status, m_retryAfterSeconds};
+        const FetchResult result{m_body.Size(), m_end, m_status, m_retryAfterSeconds,
+                                 m_end == FetchEnd::noAnswer ? m_cause : NoAnswerCause::none};
         m_body.HandOverTo(page);
         return result;
     }
@@ -300,6 +333,8 @@ class Attempt {
     FetchEnd m_end = FetchEnd::noAnswer;
     int m_status = 0;
     int m_retryAfterSeconds = -1;
+    // Closed, cut or reset, unless a failed call said otherwise.
+    NoAnswerCause m_cause = NoAnswerCause::connectionBroken;
     PageBody m_body;
     std::exception_ptr m_failure;
 };
@@ -335,10 +370,18 @@ bool Send(Attempt& attempt, HINTERNET root, const Target& target,
         return false;
     }
     BOOL sent = FALSE;
-    return attempt.CallWith(Attempt::Handle::request, [&sent, timeOut](HINTERNET handle) {
-        SetTimeOuts(handle, timeOut);
-        sent = HttpSendRequestA(handle, nullptr, 0, nullptr, 0);
-    }) && sent;
+    DWORD error = 0;
+    if (!attempt.CallWith(Attempt::Handle::request, [&sent, &error, timeOut](HINTERNET handle) {
+            SetTimeOuts(handle, timeOut);
+            sent = HttpSendRequestA(handle, nullptr, 0, nullptr, 0);
+            error = GetLastError();
+        })) {
+        return false;
+    }
+    if (!sent) {
+        attempt.Failed(error);
+    }
+    return sent;
 }
 
 // The length the answer announces for its body; nothing when it announces
@@ -357,31 +400,40 @@ std::optional<DWORD> ContentLength(HINTERNET request) {
 // Whether the hop's body arrived whole. WinInet reads an early close as the
 // end, so only an announced length tells a cut body from a whole one. Wine
 // takes a close before the blank line that ends the headers for their end,
-// the cut header dropped: such an answer has neither length nor body. Wine
-// also reads a chunked body cut between chunks as whole, and tells no
-// difference.
-bool IsWhole(int bytes, std::optional<DWORD> length) {
-    return length ? static_cast<DWORD>(bytes) == *length : bytes > 0;
+// the cut header dropped: such an answer has neither length nor body. A
+// refusal needs no body, and its status line did arrive: an empty one is the
+// site's answer all the same. Wine also reads a chunked body cut between
+// chunks as whole, and tells no difference.
+bool IsWhole(int bytes, std::optional<DWORD> length, int status) {
+    if (length) {
+        return static_cast<DWORD>(bytes) == *length;
+    }
+    return bytes > 0 || status == kTooManyRequests || status == HTTP_STATUS_SERVICE_UNAVAIL;
 }
 
 // Reads the hop's body to its end, past the bound, or to a failed read (a
 // reset, a time-out).
-FetchEnd ReadBody(Attempt& attempt, std::optional<DWORD> length) {
+FetchEnd ReadBody(Attempt& attempt, std::optional<DWORD> length, int status) {
     char piece[kReadSize] = {};
     for (;;) {
         DWORD count = 0;
         BOOL read = FALSE;
-        if (!attempt.CallWith(Attempt::Handle::request, [&piece, &count, &read](HINTERNET request) {
-                read = InternetReadFile(request, piece, kReadSize, &count);
-            })) {
+        DWORD error = 0;
+        if (!attempt.CallWith(Attempt::Handle::request,
+                              [&piece, &count, &read, &error](HINTERNET request) {
+                                  read = InternetReadFile(request, piece, kReadSize, &count);
+                                  error = GetLastError();
+                              })) {
             return FetchEnd::noAnswer;
         }
         // A failed read may report a count; only a successful one delivers bytes.
         if (!read) {
+            attempt.Failed(error);
             return FetchEnd::noAnswer;
         }
         if (count == 0) {
-            return IsWhole(attempt.BodySize(), length) ? FetchEnd::answered : FetchEnd::noAnswer;
+            return IsWhole(attempt.BodySize(), length, status) ? FetchEnd::answered
+                                                               : FetchEnd::noAnswer;
         }
         if (!attempt.Append(piece, count)) {
             return FetchEnd::tooLarge;
@@ -431,7 +483,7 @@ FetchEnd Perform(Attempt& attempt, HINTERNET root, const PageText& address,
         }
         attempt.StartHop(answer.status, answer.retryAfterSeconds);
         if (!answer.redirect) {
-            return ReadBody(attempt, answer.length);
+            return ReadBody(attempt, answer.length, answer.status);
         }
         current = *answer.redirect;
         attempt.EndHop();

@@ -1,7 +1,6 @@
 #include "engine/fetch/page_retries.h"
 
-#include <algorithm>
-#include <iterator>
+#include <optional>
 
 namespace wendrel {
 
@@ -35,18 +34,13 @@ bool IsUnread(const FetchResult& result) {
            IsRefusal(result) || IsFailure(result);
 }
 
-std::chrono::milliseconds RetryAfterOr(const FetchResult& result,
-                                       std::chrono::milliseconds ownDelay) {
+// The pause the site asks for, when it asks for one the run waits out.
+std::optional<std::chrono::milliseconds> SitesPause(const FetchResult& result) {
     const std::chrono::seconds asked(result.retryAfterSeconds);
     if (result.retryAfterSeconds >= 0 && asked <= kMaxRetryAfter) {
         return asked;
     }
-    return ownDelay;
-}
-
-std::chrono::milliseconds RefusalDelay(int refusal, const FetchResult& result) {
-    const int last = static_cast<int>(std::size(kRetryDelays)) - 1;
-    return RetryAfterOr(result, kRetryDelays[std::min(refusal, last)]);
+    return std::nullopt;
 }
 
 }  // namespace
@@ -59,27 +53,28 @@ FetchedPage FetchWithRetries(PageFetcher& fetcher, Pause& pause, const PageText&
     int failures = 0;
     int refusals = 0;
     while (backOff.Enter(turn)) {
-        FetchResult result;
+        FetchResult& result = fetched.lastAttempt;
         try {
             result = fetcher.ReadUrl(address, fetched.page, abandon);
         } catch (...) {
-            backOff.Ended(false);
+            backOff.Ended(turn, false);
             throw;
         }
         fetched.unread = IsUnread(result);
         if (IsRefusal(result)) {
-            backOff.Refused(RefusalDelay(refusals, result));
-            if (++refusals == kMaxRefusals) {
+            const bool askedAgain = ++refusals < kMaxRefusals;
+            backOff.Refused(turn, SitesPause(result), askedAgain);
+            if (!askedAgain) {
                 break;
             }
         } else if (IsFailure(result)) {
-            backOff.Ended(false);
+            backOff.Ended(turn, false);
             if (++failures == kMaxAttempts) {
                 break;
             }
-            pause.For(RetryAfterOr(result, kRetryDelays[failures - 1]), abandon);
+            pause.For(SitesPause(result).value_or(kRetryDelays[failures - 1]), abandon);
         } else {
-            backOff.Ended(result.end == FetchEnd::answered);
+            backOff.Ended(turn, result.end == FetchEnd::answered);
             break;
         }
     }

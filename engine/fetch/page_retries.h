@@ -21,8 +21,8 @@ constexpr std::chrono::seconds kMaxRetryAfter{30};
 
 // A page the site refuses (429, 503) is asked again once the run's back-off
 // has passed; only this many refusals make it a page that could not be read.
-// The back-off is the site's Retry-After of at most kMaxRetryAfter, else
-// kRetryDelays, the last of them again for each further refusal.
+// The back-off is the site's Retry-After of at most kMaxRetryAfter; without
+// one, the run learns the site's pace (SiteBackOff).
 constexpr int kMaxRefusals = 8;
 
 struct FetchedPage {
@@ -31,6 +31,8 @@ struct FetchedPage {
     // server to the last attempt: the page is not what the site holds at the
     // address.
     bool unread = false;
+    // How the last attempt ended, for telling why a page is unread.
+    FetchResult lastAttempt;
 };
 
 // The page at address, asked for as turn of the window that backOff governs.

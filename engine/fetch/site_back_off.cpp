@@ -19,9 +19,9 @@ SiteBackOff::SiteBackOff(Pause& pause, AbandonSignal& abandon, int width)
       }) {}
 
 // Turns are the window's sequence numbers, contiguous, the list page being
-// turn 0; a page asked for again keeps its turn. A refused page's thread
-// sleeps inside Refused while its hold is in force, so until it asks again it
-// is neither in flight nor waiting.
+// turn 0; a page asked for again keeps its turn. A refused page that is
+// asked again is back among the waiting from its refusal on, so that no later
+// page takes its place, even while a hold of the site's is in force.
 bool SiteBackOff::MayStart(long long turn) const {
     const bool noPauseInForce = m_holds == 0;
     const bool roomInWindow = m_inFlight < m_width;
@@ -31,13 +31,27 @@ bool SiteBackOff::MayStart(long long turn) const {
     const bool earlierPagesStarted = turn <= m_nextFirstStart;
     // Of the pages waiting, the earliest goes first, a page asked again too.
     const bool firstInLine = *m_waiting.begin() == turn;
-    return noPauseInForce && roomInWindow && earlierPagesStarted && firstInLine;
+    // One page at a time waits out the gap: the next gap counts from its start.
+    return noPauseInForce && roomInWindow && earlierPagesStarted && firstInLine && !m_pacing;
 }
 
+// The page first in line waits out the gap itself, and no other starts
+// meanwhile: the next gap counts from when this page really started, and a
+// gap that widened during the wait is waited out too.
 bool SiteBackOff::Enter(long long turn) {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_waiting.insert(turn);
     m_changed.wait(lock, [this, turn] { return m_abandoned || MayStart(turn); });
+    m_pacing = true;
+    for (Clock::time_point now = m_pause.Now(); !m_abandoned && now < m_lastStart + m_gap;
+         now = m_pause.Now()) {
+        const auto wait =
+            std::chrono::duration_cast<std::chrono::milliseconds>(m_lastStart + m_gap - now);
+        lock.unlock();
+        m_pause.For(wait, m_abandon);
+        lock.lock();
+    }
+    m_pacing = false;
     m_waiting.erase(turn);
     // The next page in line may be free to start too.
     m_changed.notify_all();
@@ -48,35 +62,77 @@ bool SiteBackOff::Enter(long long turn) {
     if (turn == m_nextFirstStart) {
         ++m_nextFirstStart;
     }
+    m_lastStart = m_pause.Now();
+    m_pacedAt[turn] = m_lastStart;
     return true;
 }
 
-void SiteBackOff::Leave() {
+void SiteBackOff::Leave(long long turn) {
     --m_inFlight;
+    m_pacedAt.erase(turn);
     m_changed.notify_all();
 }
 
-void SiteBackOff::Ended(bool plainlyAnswered) {
+void SiteBackOff::Ended(long long turn, bool plainlyAnswered) {
     const std::lock_guard<std::mutex> lock(m_mutex);
     m_plainRow = plainlyAnswered ? m_plainRow + 1 : 0;
     if (m_plainRow >= kWidenAfter && m_width < m_maxWidth) {
         ++m_width;
         m_plainRow = 0;
     }
-    Leave();
+    if (plainlyAnswered && m_gap.count() > 0) {
+        NarrowGap();
+    }
+    Leave(turn);
+}
+
+void SiteBackOff::NarrowGap() {
+    m_answeredAtGap = true;
+    m_floor -= m_floor / kForgetting;
+    m_gap = std::max(m_gap - m_gap / kNarrowing, m_floor);
+    if (m_gap < kLeastGap) {
+        m_gap = std::chrono::milliseconds(0);
+        m_floor = std::chrono::milliseconds(0);
+    }
+}
+
+void SiteBackOff::WidenGap(Clock::time_point refusedPacedAt) {
+    if (m_gap.count() > 0 && refusedPacedAt < m_lastWidened) {
+        return;
+    }
+    if (m_gap.count() == 0) {
+        m_gap = kFirstGap;
+    } else {
+        m_floor = m_gap + m_gap / 16;
+        m_gap = std::min(m_answeredAtGap ? m_gap + m_gap / 4 : 2 * m_gap, kMaxGap);
+    }
+    m_lastWidened = m_pause.Now();
+    m_answeredAtGap = false;
 }
 
 // The refused request's thread waits out the hold itself, once: a pause that
 // returns at once (as in tests) lifts the hold at once, and nothing polls.
-void SiteBackOff::Refused(std::chrono::milliseconds delay) {
+void SiteBackOff::Refused(long long turn, std::optional<std::chrono::milliseconds> sitesPause,
+                          bool askedAgain) {
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_width = std::max(m_width / 2, 1);
+        // Back among the waiting before any later page can take its place.
+        if (askedAgain) {
+            m_waiting.insert(turn);
+        }
         m_plainRow = 0;
-        ++m_holds;
-        Leave();
+        if (sitesPause) {
+            m_width = std::max(m_width / 2, 1);
+            ++m_holds;
+        } else {
+            WidenGap(m_pacedAt[turn]);
+        }
+        Leave(turn);
     }
-    m_pause.For(delay, m_abandon);
+    if (!sitesPause) {
+        return;
+    }
+    m_pause.For(*sitesPause, m_abandon);
     const std::lock_guard<std::mutex> lock(m_mutex);
     --m_holds;
     m_changed.notify_all();
