@@ -271,7 +271,7 @@ TEST_F(PageFetcherTest, ReportsHowEachFetchEndedAndWhyThereWasNoAnswer) {
         noAnswer(refused + "/body/3000?", NoAnswerCause::connectionRefused),
         noAnswer("https://localhost" + PortOf(refused) + "/body/3000?",
                  NoAnswerCause::connectionRefused),
-        noAnswer("https://no-such-host.invalid/body/3000?", NoAnswerCause::hostNotFound),
+        noAnswer(testing::UnknownHostBase() + "/body/3000?", NoAnswerCause::hostNotFound),
         noAnswer(site + "/silent?", NoAnswerCause::timedOut),
         noAnswer(secure + "/silent?", NoAnswerCause::timedOut),
     };

@@ -62,6 +62,13 @@ inline PageText UntrustedBase() {
     return FixtureLine("site/untrusted.txt");
 }
 
+// A site whose host name is not found. Its first label is longer than a
+// name's 63 bytes, so the resolver refuses it without asking a name server:
+// the test sends nothing off the machine.
+inline PageText UnknownHostBase() {
+    return "https://" + PageText(64, 'n') + ".invalid";
+}
+
 // A fetcher that trusts the test run's certificate authority: libcurl is
 // handed its file; WinInet finds it in the Wine prefix's root store, where
 // CTest's fixture put it for the tests' time.
