@@ -264,6 +264,13 @@ class Attempt {
         m_changed.wait_until(lock, deadline, [this] { return m_finished || m_abandoned; });
         if (!m_finished) {
             GiveUp();
+        }
+        // Wine's own time-out on the request ends its call as a broken
+        // connection (12030), and on a busy machine that may come before this
+        // wait wakes: an attempt without an answer by the deadline timed out,
+        // whichever side saw it first.
+        if (!m_finished ||
+            (m_end == FetchEnd::noAnswer && std::chrono::steady_clock::now() >= deadline)) {
             m_cause = NoAnswerCause::timedOut;
         }
         if (m_failure) {
