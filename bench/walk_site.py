@@ -479,6 +479,8 @@ def nginx_case(args, work):
     figures = {}
     for articles, rate, burst, most_times, most_over, most_refusals in NGINX_LIMITS:
         name = "%d_per_second%s" % (rate, "_burst_%d" % burst if burst else "")
+        folder = work / name
+        folder.mkdir()
         title = "nginx limit_req %d r/s%s, %d articles" % (
             rate, " burst=%d nodelay" % burst if burst else " no burst", articles)
         server = Server(("127.0.0.1", 0), handler_for(articles, 0))
@@ -486,9 +488,9 @@ def nginx_case(args, work):
         site = "127.0.0.1:%d" % server.server_address[1]
         try:
             subprocess.run([args.clip, "--since", SINCE, "--site", "http://" + site, "--folder",
-                            str(work), "--connections", "1", "--quiet"], check=True,
+                            str(folder), "--connections", "1", "--quiet"], check=True,
                            stdout=subprocess.DEVNULL)
-            alone = (work / (SINCE + ".html")).read_bytes()
+            alone = (folder / (SINCE + ".html")).read_bytes()
             process, base = start_nginx(args.nginx, work, site, rate, burst)
             try:
                 print("%s:" % title)
@@ -497,7 +499,7 @@ def nginx_case(args, work):
                 for key, fetcher, run, program in fetchers:
                     time.sleep(2)  # the limiter forgets the last run
                     before = refusals(work)
-                    seconds, status, clip = nginx_walk(run, program, base, work)
+                    seconds, status, clip = nginx_walk(run, program, base, folder)
                     refused = refusals(work) - before
                     equal = clip == alone.replace(site.encode(), base[len("http://"):].encode())
                     figures[name][key] = {"seconds": seconds, "limit_seconds": limit,
@@ -549,8 +551,12 @@ def main():
     figures = {}
     try:
         for case in args.only:
-            figures.update(CASES[case](args, work) if case == "walk"
-                           else {case: CASES[case](args, work)})
+            # A folder of its own: a clip file keeps the articles it held, so
+            # another case's clip of the date would grow this one's.
+            folder = work / case
+            folder.mkdir()
+            figures.update(CASES[case](args, folder) if case == "walk"
+                           else {case: CASES[case](args, folder)})
             print()
     finally:
         shutil.rmtree(work, ignore_errors=True)
