@@ -272,10 +272,10 @@ std::string UsageText() {
            "\n"
            "The last line is the run's status. Exit status: 0 saved; 1 no articles\n"
            "found; 2 bad arguments; 3 saved with a note (stopped early, or pages\n"
-           "unread); 4 the file or the record could not be written, or another run\n"
-           "kept the folder for a minute; 5 out of memory or another resource; 6 the\n"
-           "site did not answer, nothing written; 130 stopped by Ctrl+C, nothing\n"
-           "written.\n";
+           "unread); 4 the file or the record could not be written, the folder's lock\n"
+           "could not be taken, or another run kept the folder for a minute; 5 out of\n"
+           "memory or another resource; 6 the site did not answer, nothing written;\n"
+           "130 stopped by Ctrl+C, nothing written.\n";
 }
 
 }  // namespace wendrel::cli

@@ -582,6 +582,25 @@ TEST_F(ClipRunTest, PathThatDoesNotEndWithin260BytesIsABadPath) {
     EXPECT_EQ(disk.files.size(), 1u);
 }
 
+// A lock that cannot be had at all ends the run before the site is asked; one
+// another run holds is waited for when saving.
+TEST_F(ClipRunTest, LockThatCannotBeTakenFailsBeforeAnyRequest) {
+    disk.unlockableFolders.insert("C:\\Clips\\");
+    site.SetNewest(1);
+
+    try {
+        Run();
+        FAIL() << "no failure";
+    } catch (const FileFailure& failure) {
+        EXPECT_EQ(failure.Path(), "C:\\Clips\\.wendrel-lock");
+    }
+    EXPECT_TRUE(site.requests.empty());
+
+    disk.unlockableFolders.clear();
+    disk.lockedFolders.insert("C:\\Clips\\");
+    EXPECT_NO_THROW(ClipStore(disk, "C:\\Clips\\", "2008-07-16").Check());
+}
+
 // Another run that keeps the folder past the wait: nothing is written, and
 // the failure names the file that could not be saved.
 TEST(ClipStoreTest, ALockNotHadWithinTheWaitIsALockViolation) {

@@ -152,7 +152,12 @@ class FakeDisk : public ClipFileWriter {
     }
     // Folders whose lock is held, by a run or by another.
     std::set<PageText> lockedFolders;
+    // Folders whose lock file may not be opened.
+    std::set<PageText> unlockableFolders;
     std::unique_ptr<FolderLock> TryLockFolder(const PageText& folder) override {
+        if (unlockableFolders.count(folder) != 0) {
+            throw FileFailure(FileCause::accessDenied, folder + kLockFileName);
+        }
         if (!lockedFolders.insert(folder).second) {
             return nullptr;
         }

@@ -47,6 +47,9 @@ void ClipStore::Check() const {
         throw FileFailure(FileCause::badPath, paths.front());
     }
     m_disk.TryFolder(paths.front());
+    // Taken and let go at once: only a lock that cannot be had at all is a
+    // failure now.
+    m_disk.TryLockFolder(m_folder);
 }
 
 std::unique_ptr<FolderLock> ClipStore::Lock(const std::function<void()>& whileWaiting) const {

@@ -1,15 +1,16 @@
 // What a run keeps in its save folder, and the rules that keep it: no run
 // removes an article from the folder, and runs on one folder take turns.
 //
-// A run checks every path it may write before it asks the site for anything.
-// Its walk holds nothing. Once the walk is over the run takes the folder's
-// lock, waiting while another run saves there, and only then reads what is on
-// disk: the clip file of the date, which it merges into (clip_entries.h), and
-// the record, which it moves by what this walk judged (site_record.h), the
-// record last, once the clip holding the walk's articles is in place. So a
-// run that waited reads what the other run wrote, a record never names an
-// article no file holds, and a record that could not be written costs no more
-// than a second fetch of articles the merge then drops.
+// A run checks every path it may write, and that it can take the folder's
+// lock, before it asks the site for anything. Its walk holds nothing. Once
+// the walk is over the run takes the folder's lock, waiting while another run
+// saves there, and only then reads what is on disk: the clip file of the
+// date, which it merges into (clip_entries.h), and the record, which it moves
+// by what this walk judged (site_record.h), the record last, once the clip
+// holding the walk's articles is in place. So a run that waited reads what
+// the other run wrote, a record never names an article no file holds, and a
+// record that could not be written costs no more than a second fetch of
+// articles the merge then drops.
 #pragma once
 
 #include <chrono>
@@ -35,7 +36,10 @@ class ClipStore {
 
     // Throws the FileFailure that saving would throw for a path that does not
     // end within kMaxPathBytes, whatever name the clip takes, a folder that is
-    // missing, or one that takes no file.
+    // missing, or one that takes no file, and the FileFailure of a folder
+    // lock that cannot be taken at all (a lock file this user may not open, a
+    // file system without locks). A lock another run holds now is no failure:
+    // Save waits for it.
     void Check() const;
 
     // Puts clip, cleaned, into the folder under the folder's lock and returns
