@@ -370,6 +370,29 @@ const PageText kElsewhere = CleanedArticle("http://elsewhere.test", 5, "E", "X")
 const PageText kSaved = std::string("Saved to ") + kClipPath;
 const testing::Answer kBeforeSince{FetchEnd::answered, 200,
                                    testing::ArticlePage("2008-07-15", "T", "B"), -1};
+// Blocks of an article's text shaped like an entry's head but for an article
+// address.
+const PageText kEntryLikeText =
+    "B<b><br><hr><br>Related<br></b>R<b><br><hr><br>http://elsewhere.test/arti/1.htm<br></b>S";
+const PageText kElsewhereEntryLike =
+    CleanedArticle("http://elsewhere.test", 5, "E", kEntryLikeText) +
+    CleanedArticle("http://elsewhere.test", 4, "E", kEntryLikeText);
+PageText EntryLikeArticles() {
+    PageText clip;
+    for (int number = 9; number >= 1; --number) {
+        clip += CleanedArticle(number, "T", kEntryLikeText);
+    }
+    return clip;
+}
+// Three megabytes of headers: minutes of work for a search from each header
+// to the next footer.
+const PageText kHeadersOnly = CleanedArticle("http://elsewhere.test", 5, "E", "X") + [] {
+    PageText headers;
+    for (int i = 0; i < 200000; ++i) {
+        headers += "<b><br><hr><br>";
+    }
+    return headers;
+}();
 
 class EarlierClipTest : public ClipRunTest,
                         public ::testing::WithParamInterface<EarlierClipCase> {};
@@ -414,6 +437,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, EarlierClipTest, ::testing::Values(
     EarlierClipCase{"AnUnreadPageKeepsItsEarlierContent", {{7, kNoAnswer}}, true, {{kClipPath, CleanedArticle(7, "Old", "X")}},
                     kSaved + " (1 page could not be read)",
                     {{kClipPath, Articles(9, 8) + CleanedArticle(7, "Old", "X") + Articles(6, 1)}}, ClipOutcome::savedWithNotes},
+    EarlierClipCase{"TextShapedLikeAnEntryStaysInItsArticle", Many(1, 9, {FetchEnd::answered, 200, testing::ArticlePage("2008-07-20", "T", kEntryLikeText), -1}), true,
+                    {{kClipPath, kElsewhereEntryLike}}, kSaved, {{kClipPath, EntryLikeArticles() + kElsewhereEntryLike}}, ClipOutcome::saved},
+    EarlierClipCase{"HeadersWithoutEntriesMergeInOnePass", {}, true, {{kClipPath, kHeadersOnly}},
+                    kSaved, {{kClipPath, kWholeWalk + kHeadersOnly}}, ClipOutcome::saved},
+    EarlierClipCase{"AnEarlierSpellingNamesTheSameArticle", {}, true, {{kClipPath, CleanedArticle("HTTP://News.Test", 5, "Old", "X")}},
+                    kSaved, {{kClipPath, kWholeWalk}}, ClipOutcome::saved},
     EarlierClipCase{"AnUnchangedSiteWritesTheSameBytes", {}, true, {{kClipPath, kWholeWalk}},
                     kSaved, {{kClipPath, kWholeWalk}}, ClipOutcome::saved},
     // The day file of --new runs held 9 to 2; a run since the day stops at 3.

@@ -1,10 +1,13 @@
 #include "engine/store/clip_entries.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
+
+#include "engine/text/site_spelling.h"
 
 namespace wendrel {
 
@@ -12,16 +15,51 @@ namespace {
 
 constexpr std::string_view kHeader = kEntryHeader;
 constexpr std::string_view kFooter = kEntryFooter;
-// An address never holds these; an article's content that happens to hold
-// the header is not taken for an entry unless an address and the footer
-// follow.
-constexpr std::string_view kNotInAnAddress = "<>\r\n";
+constexpr std::string_view kSchemeEnd = "://";
+constexpr std::string_view kArticleFolder = "/arti/";
+constexpr std::string_view kArticleSuffix = ".html";
 
 struct Entry {
     std::string_view address;
     std::string_view bytes;  // header, address, footer and content
     bool held;               // its content is not empty
 };
+
+// No address holds the "<" that every header and footer begins with, so the
+// address read behind one header ends before the next header begins: reading
+// every header's address reads each byte of the clip once.
+bool InAddress(char byte) {
+    const auto value = static_cast<unsigned char>(byte);
+    return value > ' ' && value != 0x7F && byte != '<' && byte != '>' && byte != '"';
+}
+
+bool IsLetter(char byte) {
+    return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
+}
+
+bool IsDigit(char byte) {
+    return byte >= '0' && byte <= '9';
+}
+
+// A scheme of letters, "://", a host, any path, then "/arti/", digits and
+// ".html".
+bool IsArticleAddress(std::string_view address) {
+    const std::size_t schemeEnd = address.find(kSchemeEnd);
+    const std::size_t host = schemeEnd + kSchemeEnd.size();
+    if (schemeEnd == std::string_view::npos || schemeEnd == 0 ||
+        !std::all_of(address.begin(), address.begin() + schemeEnd, IsLetter) ||
+        address.find('/', host) == host || address.size() < kArticleSuffix.size() ||
+        address.substr(address.size() - kArticleSuffix.size()) != kArticleSuffix) {
+        return false;
+    }
+    const std::string_view page = address.substr(0, address.size() - kArticleSuffix.size());
+    const std::size_t folder = page.rfind(kArticleFolder);
+    if (folder == std::string_view::npos || folder <= host) {
+        return false;
+    }
+    const std::string_view number = page.substr(folder + kArticleFolder.size());
+    return !number.empty() && std::all_of(number.begin(), number.end(), IsDigit);
+}
 
 // The address of the entry that begins at start, or nothing when no entry
 // begins there.
@@ -30,12 +68,13 @@ std::optional<std::string_view> AddressAt(std::string_view text, std::size_t sta
         return std::nullopt;
     }
     const std::size_t from = start + kHeader.size();
-    const std::size_t footer = text.find(kFooter, from);
-    if (footer == std::string_view::npos) {
-        return std::nullopt;
+    const std::size_t last = std::min(text.size(), from + kMaxEntryAddressBytes);
+    std::size_t end = from;
+    while (end < last && InAddress(text[end])) {
+        ++end;
     }
-    const std::string_view address = text.substr(from, footer - from);
-    if (address.empty() || address.find_first_of(kNotInAnAddress) != std::string_view::npos) {
+    const std::string_view address = text.substr(from, end - from);
+    if (text.compare(end, kFooter.size(), kFooter) != 0 || !IsArticleAddress(address)) {
         return std::nullopt;
     }
     return address;
@@ -69,6 +108,11 @@ std::vector<Entry> Entries(std::string_view clip) {
     return entries;
 }
 
+// One article by whichever spelling of its site an entry names it.
+PageText ArticleKey(std::string_view address) {
+    return SiteSpelling(address);
+}
+
 }  // namespace
 
 bool IsClip(std::string_view bytes) {
@@ -78,22 +122,23 @@ bool IsClip(std::string_view bytes) {
 PageText MergedClip(std::string_view fresh, std::string_view earlier) {
     const std::vector<Entry> freshEntries = Entries(fresh);
     const std::vector<Entry> earlierEntries = Entries(earlier);
-    std::unordered_map<std::string_view, std::string_view> earlierHeld;
+    std::unordered_map<PageText, std::string_view> earlierHeld;
     for (const Entry& entry : earlierEntries) {
         if (entry.held) {
-            earlierHeld.emplace(entry.address, entry.bytes);
+            earlierHeld.emplace(ArticleKey(entry.address), entry.bytes);
         }
     }
-    std::unordered_set<std::string_view> merged;
+    std::unordered_set<PageText> merged;
     PageText clip;
     clip.reserve(fresh.size() + earlier.size());
     for (const Entry& entry : freshEntries) {
-        merged.insert(entry.address);
-        const auto kept = entry.held ? earlierHeld.end() : earlierHeld.find(entry.address);
+        const PageText key = ArticleKey(entry.address);
+        merged.insert(key);
+        const auto kept = entry.held ? earlierHeld.end() : earlierHeld.find(key);
         clip += kept == earlierHeld.end() ? entry.bytes : kept->second;
     }
     for (const Entry& entry : earlierEntries) {
-        if (entry.held && merged.insert(entry.address).second) {
+        if (entry.held && merged.insert(ArticleKey(entry.address)).second) {
             clip += entry.bytes;
         }
     }
