@@ -117,6 +117,7 @@ std::string ReadFolder(const std::string& value, ClipArguments& arguments) {
 
 std::string ReadSite(const std::string& value, ClipArguments& arguments) {
     arguments.site = ParseSite(value);
+    arguments.siteAsWritten = value;
     if (!arguments.site) {
         return "--site: " + Quoted(value) + " is not an http:// or https:// address";
     }
@@ -271,11 +272,11 @@ std::string UsageText() {
            "  --version          the program's version\n"
            "\n"
            "The last line is the run's status. Exit status: 0 saved; 1 no articles\n"
-           "found; 2 bad arguments; 3 saved with a note (stopped early, or pages\n"
-           "unread); 4 the file or the record could not be written, the folder's lock\n"
-           "could not be taken, or another run kept the folder for a minute; 5 out of\n"
-           "memory or another resource; 6 the site did not answer, nothing written;\n"
-           "130 stopped by Ctrl+C, nothing written.\n";
+           "found; 2 bad arguments; 3 saved with a note (stopped early, pages unread\n"
+           "or without their article text); 4 the file or the record could not be\n"
+           "written, the folder's lock could not be taken, or another run kept the\n"
+           "folder for a minute; 5 out of memory or another resource; 6 the site did\n"
+           "not answer, nothing written; 130 stopped by Ctrl+C, nothing written.\n";
 }
 
 }  // namespace wendrel::cli

@@ -7,6 +7,7 @@
 #include <functional>
 #include <iterator>
 #include <new>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -120,12 +121,17 @@ PageText RegistrationDate(const PageText& page) {
     return MidText(page, dateStart, kDateLength);
 }
 
+struct ArticleContent {
+    PageText bytes;
+    bool found;  // both markers were there, in their order
+};
+
 // From the title marker up to the end marker; MidText's clamping makes this the
 // page's head when the title marker is missing, and empty when the end marker is.
-PageText ArticleContent(const PageText& page) {
+ArticleContent ContentOf(const PageText& page) {
     const int title = FindText(page, kTitleMarker, 0);
     const int end = FindText(page, kEndMarker, 0);
-    return MidText(page, title, end - title);
+    return {MidText(page, title, end - title), title != -1 && end > title};
 }
 
 // The article numbers a walk asks for, in turn: from the newest down to just
@@ -170,8 +176,24 @@ struct Walk {
     PageText stopNote;  // why the walk gave up before the since date, if it did
     int unreadPages = 0;
     int pagesRead = 0;
+    int datedPages = 0;
+    // Dated pages without their article text: kept as the page gave them, and
+    // never in place of an earlier copy.
+    std::set<PageText> withoutText;
     bool siteStoppedAnswering = false;
 };
+
+// A run whose every dated page lacked its text most likely meets a site whose
+// pages are laid out anew, which only a new version of the program can read.
+PageText WithoutTextNote(const Walk& walk) {
+    const std::size_t count = walk.withoutText.size();
+    PageText note =
+        std::to_string(count) + (count == 1 ? " page" : " pages") + " had no article text";
+    if (count == static_cast<std::size_t>(walk.datedPages)) {
+        note += "; the site's page layout may have changed";
+    }
+    return note;
+}
 
 // "Saved to" stands alone when the walk has nothing to add; otherwise one
 // parenthesis holds every note.
@@ -184,6 +206,9 @@ PageText WalkNotes(const Walk& walk) {
         notes.emplace_back("1 page could not be read");
     } else if (walk.unreadPages > 1) {
         notes.push_back(std::to_string(walk.unreadPages) + " pages could not be read");
+    }
+    if (!walk.withoutText.empty()) {
+        notes.push_back(WithoutTextNote(walk));
     }
     if (notes.empty()) {
         return {};
@@ -251,7 +276,14 @@ Walk WalkArticles(ClipDialog& dialog, FetchWindow& window, const PageText& siteB
         if (beforeSince) {
             break;
         }
-        CollectArticle(walk.collected, address, ArticleContent(fetched.page), limits.maxClipBytes);
+        const ArticleContent content = ContentOf(fetched.page);
+        CollectArticle(walk.collected, address, content.bytes, limits.maxClipBytes);
+        if (!fetched.unread && !date.empty()) {
+            ++walk.datedPages;
+            if (!content.found) {
+                walk.withoutText.insert(address);
+            }
+        }
         walk.unreadPages += fetched.unread ? 1 : 0;
         walk.pagesRead += fetched.unread ? 0 : 1;
         if (unread.Extend(fetched.unread)) {
@@ -332,8 +364,8 @@ ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& write
     CleanUpClip(walk.collected);
     dialog.EnterStage(ClipStage::writing);
     const PageText target =
-        store.Save(walk.collected, walk.siteStoppedAnswering, WaitingForTheFolder(dialog, folder),
-                   limits.record, walk.judged);
+        store.Save(walk.collected, walk.withoutText, walk.siteStoppedAnswering,
+                   WaitingForTheFolder(dialog, folder), limits.record, walk.judged);
     const PageText notes = WalkNotes(walk);
     const bool recordWritten = limits.record == nullptr || !limits.record->Failure();
     dialog.SetStatusText(kSavedStatus + target + notes + (recordWritten ? "" : kRecordNotWritten));

@@ -88,9 +88,11 @@ enum class ClipOutcome {
 // that refuses (429, 503) holds back every request of the run for its
 // Retry-After, and the window narrows for a while, or without one has its
 // pace learned; the status names why the list page, or the last of the pages
-// that stopped the walk, could not be read. With nothing above limits.floor and nothing owed only
-// the list page is read, and the status says "Nothing new since " and the
-// floor.
+// that stopped the walk, could not be read. A dated page without the markers
+// of its article text is collected as the markers fall, counted in the
+// status, and never stands in place of an earlier copy of its article. With
+// nothing above limits.floor and nothing owed only the list page is read, and
+// the status says "Nothing new since " and the floor.
 ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits = {});
 ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,

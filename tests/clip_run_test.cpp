@@ -263,6 +263,15 @@ const testing::Answer kNotFound{FetchEnd::answered, 404, "", -1};
 const testing::Answer kUndated{FetchEnd::answered, 200, "no date here", -1};
 const testing::Answer kRedirectLoop{FetchEnd::tooManyRedirects, 0, "", -1};
 
+// A dated page of the site's layout but for marker.
+testing::Answer Without(const PageText& marker) {
+    PageText page = testing::ArticlePage("2008-07-20", "T", "B");
+    page.erase(page.find(marker), marker.size());
+    return {FetchEnd::answered, 200, page, -1};
+}
+const testing::Answer kNoTitle = Without(testing::kTitleMarker);
+const testing::Answer kNoEnd = Without(testing::kEndMarker);
+
 struct NoteCase {
     const char* name;
     int newest;
@@ -328,7 +337,19 @@ INSTANTIATE_TEST_SUITE_P(
                  11},
         NoteCase{"UndatedStopWithUnreadPages", 60,
                  Joined(Many(1, 55, kUndated), {{40, kNoAnswer}, {30, kBusy}}),
-                 " (stopped: 50 pages in a row had no date; 2 pages could not be read)", 6}),
+                 " (stopped: 50 pages in a row had no date; 2 pages could not be read)", 6},
+        NoteCase{"PageWithoutTitleMarker", 3, {{2, kNoTitle}}, " (1 page had no article text)", 1},
+        NoteCase{"PagesWithoutEndMarker",
+                 9,
+                 {{8, kNoEnd}, {5, kNoEnd}, {4, kUndated}},
+                 " (2 pages had no article text)",
+                 1},
+        // Unread and undated pages tell nothing of the layout.
+        NoteCase{"EveryDatedPageWithoutText", 4,
+                 Joined(Many(1, 4, kNoTitle), {{3, kNoAnswer}, {2, kUndated}}),
+                 " (1 page could not be read; 2 pages had no article text; the site's page layout "
+                 "may have changed)",
+                 1}),
     CaseName());
 
 struct EarlierClipCase {
@@ -436,6 +457,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, EarlierClipTest, ::testing::Values(
                     kSaved, {{kClipPath, kWholeWalk + kElsewhere}}, ClipOutcome::saved},
     EarlierClipCase{"AnUnreadPageKeepsItsEarlierContent", {{7, kNoAnswer}}, true, {{kClipPath, CleanedArticle(7, "Old", "X")}},
                     kSaved + " (1 page could not be read)",
+                    {{kClipPath, Articles(9, 8) + CleanedArticle(7, "Old", "X") + Articles(6, 1)}}, ClipOutcome::savedWithNotes},
+    EarlierClipCase{"APageWithoutTextKeepsItsEarlierContent", {{7, kNoTitle}}, true, {{kClipPath, CleanedArticle(7, "Old", "X")}},
+                    kSaved + " (1 page had no article text)",
                     {{kClipPath, Articles(9, 8) + CleanedArticle(7, "Old", "X") + Articles(6, 1)}}, ClipOutcome::savedWithNotes},
     EarlierClipCase{"TextShapedLikeAnEntryStaysInItsArticle", Many(1, 9, {FetchEnd::answered, 200, testing::ArticlePage("2008-07-20", "T", kEntryLikeText), -1}), true,
                     {{kClipPath, kElsewhereEntryLike}}, kSaved, {{kClipPath, EntryLikeArticles() + kElsewhereEntryLike}}, ClipOutcome::saved},
@@ -640,7 +664,7 @@ TEST(ClipStoreTest, ALockNotHadWithinTheWaitIsALockViolation) {
 
     try {
         store.Save(
-            "clip", false, [&waits] { ++waits; }, nullptr, JudgedArticles(0));
+            "clip", {}, false, [&waits] { ++waits; }, nullptr, JudgedArticles(0));
         FAIL() << "no failure";
     } catch (const FileFailure& failure) {
         EXPECT_EQ(failure.Cause(), FileCause::lockViolation);

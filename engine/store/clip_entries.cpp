@@ -119,7 +119,8 @@ bool IsClip(std::string_view bytes) {
     return bytes.empty() || AddressAt(bytes, 0).has_value();
 }
 
-PageText MergedClip(std::string_view fresh, std::string_view earlier) {
+PageText MergedClip(std::string_view fresh, std::string_view earlier,
+                    const std::set<PageText>& withoutText) {
     const std::vector<Entry> freshEntries = Entries(fresh);
     const std::vector<Entry> earlierEntries = Entries(earlier);
     std::unordered_map<PageText, std::string_view> earlierHeld;
@@ -134,7 +135,8 @@ PageText MergedClip(std::string_view fresh, std::string_view earlier) {
     for (const Entry& entry : freshEntries) {
         const PageText key = ArticleKey(entry.address);
         merged.insert(key);
-        const auto kept = entry.held ? earlierHeld.end() : earlierHeld.find(key);
+        const bool held = entry.held && withoutText.count(PageText(entry.address)) == 0;
+        const auto kept = held ? earlierHeld.end() : earlierHeld.find(key);
         clip += kept == earlierHeld.end() ? entry.bytes : kept->second;
     }
     for (const Entry& entry : earlierEntries) {

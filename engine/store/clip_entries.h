@@ -4,6 +4,7 @@
 // it, so that no run removes an article another run saved.
 #pragma once
 
+#include <set>
 #include <string_view>
 
 #include "engine/text/text.h"
@@ -28,12 +29,14 @@ bool IsClip(std::string_view bytes);
 
 // fresh, a new clip, followed by every entry of earlier, a clip, that holds
 // content and whose address fresh lacks, in earlier's order. An entry of
-// fresh without content (a page that could not be read) takes the place of
-// nothing earlier held: the earlier entry of its address with content stands
-// in its place. Addresses are compared with their scheme and
+// fresh that holds nothing worth keeping (a page that could not be read, or
+// one of withoutText, whose page answered without its article text) takes
+// the place of nothing earlier held: the earlier entry of its address with
+// content stands in its place. Addresses are compared with their scheme and
 // host in lower case; no address is in the result twice. A fresh clip whose
 // every page was read and which holds every address of earlier comes back as
 // it is. Takes time in proportion to the clips' length, whatever they hold.
-PageText MergedClip(std::string_view fresh, std::string_view earlier);
+PageText MergedClip(std::string_view fresh, std::string_view earlier,
+                    const std::set<PageText>& withoutText = {});
 
 }  // namespace wendrel

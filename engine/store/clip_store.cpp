@@ -67,7 +67,7 @@ std::unique_ptr<FolderLock> ClipStore::Lock(const std::function<void()>& whileWa
     }
 }
 
-PageText ClipStore::Save(const PageText& clip, bool cutShort,
+PageText ClipStore::Save(const PageText& clip, const std::set<PageText>& withoutText, bool cutShort,
                          const std::function<void()>& whileWaiting, SiteRecord* record,
                          const JudgedArticles& judged) {
     const std::unique_ptr<FolderLock> lock = Lock(whileWaiting);
@@ -76,7 +76,7 @@ PageText ClipStore::Save(const PageText& clip, bool cutShort,
         if (earlier && !IsClip(*earlier)) {
             continue;
         }
-        m_disk.Write(path, earlier ? MergedClip(clip, *earlier) : clip);
+        m_disk.Write(path, earlier ? MergedClip(clip, *earlier, withoutText) : clip);
         if (record != nullptr) {
             record->Move(judged);
         }

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "engine/store/clip_file.h"
@@ -43,15 +44,18 @@ class ClipStore {
     void Check() const;
 
     // Puts clip, cleaned, into the folder under the folder's lock and returns
-    // its path: into the date's clip file, merged with what that file holds;
+    // its path: into the date's clip file, merged with what that file holds
+    // (withoutText names clip's articles whose pages had no article text, for
+    // which an earlier copy stands);
     // beside a file by that name that is not a clip, as "<date>
     // (incomplete).html" when the walk was cutShort, else as "<date> (2).html"
     // (then 3, ...). Then, still under the lock, moves record, when there is
     // one, by judged. whileWaiting is called now and then while another run
     // holds the lock; a lock not had within the wait is a FileFailure
     // (lockViolation) naming the date's clip file, and nothing is written.
-    PageText Save(const PageText& clip, bool cutShort, const std::function<void()>& whileWaiting,
-                  SiteRecord* record, const JudgedArticles& judged);
+    PageText Save(const PageText& clip, const std::set<PageText>& withoutText, bool cutShort,
+                  const std::function<void()>& whileWaiting, SiteRecord* record,
+                  const JudgedArticles& judged);
 
   private:
     std::vector<PageText> Paths(bool cutShort) const;
