@@ -16,7 +16,8 @@ struct ClipArguments {
     CalendarDate since{};
     bool sinceGiven = false;
     std::optional<std::string> folder;
-    std::optional<std::string> site;
+    std::optional<std::string> site;  // in its one spelling
+    std::optional<std::string> siteAsWritten;
     std::optional<int> connections;
     std::chrono::seconds siteWait{0};
     // Certificate authorities (PEM) that libcurl trusts; empty for the

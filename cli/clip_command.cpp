@@ -55,6 +55,7 @@ ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipFi
         WaitForSite(request, fetcher, clip);
         WalkLimits limits;
         limits.connections = request.connections;
+        limits.siteAsWritten = request.siteAsWritten;
         const ClipOutcome outcome = RunClip(clip, fetcher, writer, request.siteBase, limits);
         console.Status(ConsoleText(clip.Status()));
         return ExitCodeOf(outcome);

@@ -32,6 +32,9 @@ struct ClipRequest {
     int connections;
     // How long the run may first wait for the site's list page to answer.
     std::chrono::seconds siteWait{0};
+    // The site as the user wrote it, whose spelling the list page's links may
+    // keep (WalkLimits::siteAsWritten).
+    PageText siteAsWritten{};
 };
 
 class ConsoleClip;

@@ -36,9 +36,12 @@ CalendarDate Today() {
 // program and from the environment.
 ClipRequest RequestOf(const ClipArguments& arguments) {
     const std::string settingsPath = SettingsFilePath();
-    return {arguments.since, arguments.folder.value_or(DefaultFolder(settingsPath)),
+    return {arguments.since,
+            arguments.folder.value_or(DefaultFolder(settingsPath)),
             arguments.site.value_or(SiteBase()),
-            arguments.connections.value_or(DefaultConnections(settingsPath)), arguments.siteWait};
+            arguments.connections.value_or(DefaultConnections(settingsPath)),
+            arguments.siteWait,
+            arguments.siteAsWritten.value_or(SiteAsWritten())};
 }
 
 int Main(const std::vector<std::string>& commandLine) {

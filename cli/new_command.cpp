@@ -20,6 +20,7 @@ WalkLimits NewArticleLimits(const ClipRequest& request, const RecordLookup& look
                             const std::optional<CalendarDate>& since, SiteRecord& record) {
     WalkLimits limits;
     limits.connections = request.connections;
+    limits.siteAsWritten = request.siteAsWritten;
     limits.floor = lookup.record.newest;
     limits.owed = lookup.record.owed;
     if (since) {

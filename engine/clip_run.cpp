@@ -17,6 +17,7 @@
 #include "engine/site.h"
 #include "engine/store/clip_entries.h"
 #include "engine/store/clip_store.h"
+#include "engine/text/site_spelling.h"
 #include "engine/unread_cause.h"
 
 namespace wendrel {
@@ -106,6 +107,16 @@ int NewestArticleNumber(const PageText& listPage, const PageText& siteBase) {
         return 0;
     }
     return ParseLeadingDigits(MidText(listPage, digits, static_cast<int>(dot) - digits));
+}
+
+// The newest article number by the site's one spelling, else by the user's.
+int NewestArticleNumber(const PageText& listPage, const PageText& siteBase,
+                        const PageText& siteAsWritten) {
+    const int newest = NewestArticleNumber(listPage, siteBase);
+    if (newest != 0 || siteAsWritten.empty()) {
+        return newest;
+    }
+    return NewestArticleNumber(listPage, WithoutTrailingSlash(siteAsWritten));
 }
 
 // The ten-byte date between the ">" that closes the date label's element and
@@ -344,7 +355,7 @@ ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& write
                                  UnreadCause(listPage.lastAttempt));
             return ClipOutcome::noAnswer;
         }
-        const int newest = NewestArticleNumber(listPage.page, siteBase);
+        const int newest = NewestArticleNumber(listPage.page, siteBase, limits.siteAsWritten);
         if (newest < 1) {
             dialog.SetStatusText(kNoArticlesStatus + ListPageAddress(siteBase));
             return ClipOutcome::noArticles;

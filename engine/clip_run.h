@@ -55,6 +55,10 @@ struct WalkLimits {
     // The record the walk starts from, moved once its clip is in place; with
     // one the walk reads at most kMaxPagesFromRecord pages.
     SiteRecord* record = nullptr;
+    // The site as the user wrote it, when siteBase is its one spelling: a list
+    // page whose links spell the host as the user did, not in lower case, is
+    // searched by it too. Every address the run builds keeps siteBase.
+    PageText siteAsWritten{};
 };
 
 // How a run that raised no failure ended.

@@ -15,12 +15,13 @@ constexpr char kListPagePath[] = "/kisa/list/total/home01.html";
 
 }  // namespace
 
-PageText SiteBase() {
+PageText SiteAsWritten() {
     const char* override = std::getenv("WENDREL_SITE");
-    if (override != nullptr && *override != '\0') {
-        return SiteSpelling(override);
-    }
-    return kDefaultSiteBase;
+    return override != nullptr && *override != '\0' ? override : kDefaultSiteBase;
+}
+
+PageText SiteBase() {
+    return SiteSpelling(SiteAsWritten());
 }
 
 PageText ListPageAddress(const PageText& siteBase) {

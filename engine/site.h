@@ -10,6 +10,9 @@ namespace wendrel {
 // of the site can be served.
 PageText SiteBase();
 
+// The site as written: WENDREL_SITE as set, else the built-in site.
+PageText SiteAsWritten();
+
 // The site's total article list, whose first article link names the newest
 // article.
 PageText ListPageAddress(const PageText& siteBase);

@@ -51,6 +51,7 @@ void CWendrelDlg::OnOK() {
     try {
         wendrel::WalkLimits limits;
         limits.connections = LoadConnections(m_strIniPath);
+        limits.siteAsWritten = wendrel::SiteAsWritten();
         wendrel::RunClip(*this, m_fetcher, m_writer, wendrel::SiteBase(), limits);
     } catch (const wendrel::InvalidArgumentFailure& failure) {
         // The system describes the status in the user's language when it can.

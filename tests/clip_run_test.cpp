@@ -10,6 +10,7 @@
 
 #include "engine/failure.h"
 #include "engine/store/clip_store.h"
+#include "engine/text/site_spelling.h"
 #include "tests/case_name.h"
 #include "tests/fakes.h"
 
@@ -154,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct LinkCase {
     const char* name;
-    PageText base;
+    PageText written;  // the site as the user wrote it
     PageText listPage;
     int newest;  // 0: the page counts as having no article link
 };
@@ -166,18 +167,21 @@ TEST_P(NewestArticleTest, ReadsTheNumberOfTheFirstArticleLink) {
     FakeDialog dialog;
     FakeSite site;
     FakeDisk disk;
-    site.pages[c.base + "/kisa/list/total/home01.html"] = c.listPage;
+    const PageText base = SiteSpelling(c.written);
+    site.pages[base + "/kisa/list/total/home01.html"] = c.listPage;
+    WalkLimits limits;
+    limits.siteAsWritten = c.written;
 
-    RunClip(dialog, site, disk, c.base);
+    RunClip(dialog, site, disk, base, limits);
 
     if (c.newest == 0) {
         EXPECT_EQ(site.requests.size(), 1u);
         EXPECT_TRUE(disk.files.empty());
         EXPECT_EQ(dialog.statuses.back(),
-                  "No articles found at " + c.base + "/kisa/list/total/home01.html");
+                  "No articles found at " + base + "/kisa/list/total/home01.html");
     } else {
         ASSERT_GE(site.requests.size(), 2u);
-        EXPECT_EQ(site.requests[1], c.base + "/arti/" + std::to_string(c.newest) + ".html");
+        EXPECT_EQ(site.requests[1], base + "/arti/" + std::to_string(c.newest) + ".html");
     }
 }
 
@@ -192,6 +196,9 @@ INSTANTIATE_TEST_SUITE_P(
                  2147483647},
         LinkCase{"BaseWithPortDigits", "http://127.0.0.1:8080",
                  "<a href=\"http://127.0.0.1:8080/arti/321.html\">", 321},
+        // Found as written; the articles are asked for by the one spelling.
+        LinkCase{"HostInCapitals", "HTTP://News.Test/",
+                 "<a href=\"HTTP://News.Test/arti/12.html\">", 12},
         LinkCase{"NoLink", kBase, "<html>nothing here</html>", 0},
         LinkCase{"EmptyListPage", kBase, "", 0},
         LinkCase{"NoDigitAfterLink", kBase, "http://news.test/arti/x.html", 0},

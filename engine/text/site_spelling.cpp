@@ -14,8 +14,12 @@ char LowerCase(char byte) {
 
 }  // namespace
 
+PageText WithoutTrailingSlash(std::string_view address) {
+    return PageText(address.substr(0, address.find_last_not_of('/') + 1));
+}
+
 PageText SiteSpelling(std::string_view address) {
-    PageText spelled(address.substr(0, address.find_last_not_of('/') + 1));
+    PageText spelled = WithoutTrailingSlash(address);
     const auto scheme = spelled.find(kSchemeEnd);
     if (scheme == PageText::npos) {
         return spelled;

@@ -15,4 +15,8 @@ namespace wendrel {
 // "/site".
 PageText SiteSpelling(std::string_view address);
 
+// address as written but for its trailing "/": "HTTP://News.Example/" becomes
+// "HTTP://News.Example".
+PageText WithoutTrailingSlash(std::string_view address);
+
 }  // namespace wendrel
