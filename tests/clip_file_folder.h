@@ -10,11 +10,23 @@
 #include <random>
 #include <string>
 
+#include "engine/failure.h"
 #include "engine/store/clip_file.h"
 
 namespace wendrel::testing {
 
 namespace fs = std::filesystem;
+
+// The message of the FileFailure that doing raises, or "".
+template <typename Doing>
+std::string FailureText(Doing doing) {
+    try {
+        doing();
+    } catch (const FileFailure& failure) {
+        return failure.what();
+    }
+    return "";
+}
 
 class ClipFileFolder : public ::testing::Test {
   protected:

@@ -1,6 +1,7 @@
 // What every platform's clip file writer does: run against the POSIX writer
 // natively and against the Windows writer under Wine.
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,16 +26,7 @@ constexpr char kAccessDeniedText[] =  // 액세스가 거부되었습니다.
 namespace fs = std::filesystem;
 using ClipFileTest = testing::ClipFileFolder;
 
-// The message of the failure that doing raises, or "".
-template <typename Doing>
-std::string FailureText(Doing doing) {
-    try {
-        doing();
-    } catch (const FileFailure& failure) {
-        return failure.what();
-    }
-    return "";
-}
+using testing::FailureText;
 
 TEST_F(ClipFileTest, ReplacesAnEarlierFileWithoutLeavingATemporary) {
     Put(File(kClip), kEarlierClip);
@@ -121,17 +113,12 @@ TEST_F(ClipFileTest, TheFolderCheckLeavesNothing) {
 }
 
 // Only files of the exact names a save and the folder check give theirs go,
-// and only the lock's holder removes them.
-TEST_F(ClipFileTest, RemovesOnlyTheTemporaryFilesOfARunThatDied) {
+// and only while the lock is held: by the next save.
+TEST_F(ClipFileTest, ADeadRunsTemporaryFilesGoUnderTheLockAndNothingElse) {
     const std::string leftovers[] = {".wendrel-save-AbC123.tmp", ".wendrel-check-x9Y8z7.tmp"};
     const std::string kept[] = {
-        kClip,
-        ".wendrel-save-AbC12.tmp",
-        ".wendrel-save-AbC1234.tmp",
-        ".wendrel-save-AbC-23.tmp",
-        ".wendrel-save-AbC123.tmp.html",
-        "x.wendrel-save-AbC123.tmp",
-        "wendrel-save-AbC123.tmp",
+        ".wendrel-save-AbC12.tmp",   ".wendrel-save-AbC1234.tmp",     ".wendrel-save-AbC-23.tmp",
+        "x.wendrel-save-AbC123.tmp", ".wendrel-save-AbC123.tmp.html", "wendrel-save-AbC123.tmp",
         ".wendrel-AbC123",
     };
     for (const std::string& name : leftovers) {
@@ -140,7 +127,7 @@ TEST_F(ClipFileTest, RemovesOnlyTheTemporaryFilesOfARunThatDied) {
     for (const std::string& name : kept) {
         Put(File(name), "a user's file");
     }
-    const std::unique_ptr<FolderLock> lock = writer.TryLockFolder(Folder());
+    std::unique_ptr<FolderLock> lock = writer.TryLockFolder(Folder());
 
     writer.RemoveLeftovers(Folder());
 
@@ -152,20 +139,14 @@ TEST_F(ClipFileTest, RemovesOnlyTheTemporaryFilesOfARunThatDied) {
     }
     EXPECT_TRUE(fs::exists(File(kLockFileName)));
     EXPECT_EQ(writer.TryLockFolder(Folder()), nullptr);
-}
 
-TEST_F(ClipFileTest, TheNextSaveRemovesWhatADeadRunLeft) {
-    Put(File(".wendrel-save-AbC123.tmp"), "a dead run's clip");
-    Put(File(".wendrel-save-user.txt"), "a user's file");
-    ClipStore store(writer, Folder(), "2008-07-16");
-
-    EXPECT_EQ(store.Save(
-                  "<b>clip</b>", false, [] {}, nullptr, JudgedArticles(0)),
-              ClipPath(kClip));
-
-    EXPECT_FALSE(fs::exists(File(".wendrel-save-AbC123.tmp")));
-    EXPECT_TRUE(fs::exists(File(".wendrel-save-user.txt")));
-    EXPECT_EQ(EntriesInFolder(), 2);
+    lock.reset();
+    Put(File(leftovers[0]), "a dead run's clip");
+    ClipStore(writer, Folder(), "2008-07-16")
+        .Save(
+            "<b>clip</b>", false, [] {}, nullptr, JudgedArticles(0));
+    EXPECT_FALSE(fs::exists(File(leftovers[0])));
+    EXPECT_EQ(EntriesInFolder(), static_cast<int>(std::size(kept)) + 1);
 }
 
 }  // namespace

@@ -27,12 +27,7 @@ using WindowsClipFileTest = testing::ClipFileFolder;
 
 // The message of the failure that writing bytes to path raises, or "".
 std::string FailureText(const PageText& path, const std::string& bytes) {
-    try {
-        SystemClipFileWriter().Write(path, bytes);
-    } catch (const FileFailure& failure) {
-        return failure.what();
-    }
-    return "";
+    return testing::FailureText([&] { SystemClipFileWriter().Write(path, bytes); });
 }
 
 // Another program may hold a clip open without sharing; the system would
