@@ -31,16 +31,13 @@ TEST_F(PosixClipFileTest, FullDiskKeepsTheEarlierFile) {
     small.rlim_cur = 1000;
     setrlimit(RLIMIT_FSIZE, &small);
 
-    FileCause cause = FileCause::generic;
-    try {
-        writer.Write(ClipPath("2008-07-16.html"), std::string(5000, 'x'));
-    } catch (const FileFailure& failure) {
-        cause = failure.Cause();
-    }
+    const PageText path = ClipPath("2008-07-16.html");
+    const std::string text =
+        testing::FailureText([&] { writer.Write(path, std::string(5000, 'x')); });
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
-    EXPECT_EQ(cause, FileCause::diskFull);
+    EXPECT_EQ(text, FileFailureText(FileCause::diskFull, path));
     EXPECT_EQ(Read(File("2008-07-16.html")), "earlier clip");
     EXPECT_EQ(EntriesInFolder(), 1);
 }
