@@ -6,13 +6,6 @@
 
 namespace wendrel::cli {
 
-// The value of key in section of the settings file at path, read as Windows
-// reads such files: names in any letter case, the value without the blanks
-// and the pair of quotes around it. "" when the file, section or key is
-// missing.
-std::string ReadSetting(const std::string& path, const std::string& section,
-                        const std::string& key);
-
 // The folder the program was started in.
 std::string CurrentFolder();
 

@@ -8,8 +8,21 @@ namespace wendrel {
 
 constexpr char kSettingsFileName[] = "Wendrel.ini";
 
+// Replaces folder with the running program's drive and folder, ending with
+// its separator: where the settings file is, and where the dialog saves when
+// no folder is remembered.
+void GetModuleFolder(std::string& folder);
+
 // kSettingsFileName in the running program's folder.
 std::string SettingsFilePath();
+
+// The value of key in section of the settings file at path, read as Windows
+// reads such files (at most kMaxSettingBytes - 1 bytes of it): names in any
+// letter case, the value without the blanks and the pair of quotes around
+// it. "" when the file, section or key is missing.
+std::string ReadSetting(const std::string& path, const std::string& section,
+                        const std::string& key);
+constexpr int kMaxSettingBytes = 260;
 
 // The folder the dialog remembers.
 constexpr char kSaveFolderSection[] = "Dest";

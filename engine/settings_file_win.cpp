@@ -1,14 +1,26 @@
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "engine/settings_file.h"
 
 namespace wendrel {
 
-std::string SettingsFilePath() {
-    char program[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, program, MAX_PATH);
-    const std::string path(program);
-    return path.substr(0, path.find_last_of("\\/") + 1) + kSettingsFileName;
+void GetModuleFolder(std::string& folder) {
+    char path[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    char drive[_MAX_DRIVE] = "";
+    char directory[_MAX_DIR] = "";
+    _splitpath(path, drive, directory, nullptr, nullptr);
+    folder = std::string(drive) + directory;
+}
+
+std::string ReadSetting(const std::string& path, const std::string& section,
+                        const std::string& key) {
+    char value[kMaxSettingBytes] = "";
+    ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", value, kMaxSettingBytes,
+                               path.c_str());
+    return value;
 }
 
 }  // namespace wendrel

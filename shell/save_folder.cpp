@@ -3,18 +3,14 @@
 #include <windows.h>
 
 #include "engine/settings_file.h"
-#include "win/module_path.h"
 
 using wendrel::kSaveFolderKey;
 using wendrel::kSaveFolderSection;
 
 std::string LoadSaveFolder(const std::string& settingsPath) {
-    char value[MAX_PATH] = "";
-    ::GetPrivateProfileStringA(kSaveFolderSection, kSaveFolderKey, "", value, MAX_PATH,
-                               settingsPath.c_str());
-    std::string folder = value;
+    std::string folder = wendrel::ReadSetting(settingsPath, kSaveFolderSection, kSaveFolderKey);
     if (folder.empty()) {
-        GetModuleFolder(folder);
+        wendrel::GetModuleFolder(folder);
     }
     return folder;
 }

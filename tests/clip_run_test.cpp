@@ -52,6 +52,7 @@ TEST_F(ClipRunTest, CollectsNewestFirstDownToTheSinceDate) {
 
     EXPECT_EQ(Clip(), CleanedArticle(5, "T5", "B5") + CleanedArticle(4, "T4", "B4") +
                           CleanedArticle(3, "T3", "B3"));
+    EXPECT_EQ(disk.leftoversRemoved, std::vector<PageText>{"C:\\Clips\\"});
     EXPECT_EQ(site.requests,
               (std::vector<PageText>{FakeSite::ListAddress(), FakeSite::ArticleAddress(5),
                                      FakeSite::ArticleAddress(4), FakeSite::ArticleAddress(3),

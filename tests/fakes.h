@@ -150,6 +150,14 @@ class FakeDisk : public ClipFileWriter {
         const auto found = files.find(path);
         return found == files.end() ? std::nullopt : std::optional<PageText>(found->second);
     }
+    // Each folder whose leftovers were removed while its lock was held; a
+    // removal without the lock is not counted.
+    std::vector<PageText> leftoversRemoved;
+    void RemoveLeftovers(const PageText& folder) override {
+        if (lockedFolders.count(folder) != 0) {
+            leftoversRemoved.push_back(folder);
+        }
+    }
     // Folders whose lock is held, by a run or by another.
     std::set<PageText> lockedFolders;
     // Folders whose lock file may not be opened.

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "engine/settings_file.h"
-#include "win/module_path.h"
 
 namespace {
 
@@ -22,7 +21,7 @@ class SaveFolderTest : public ::testing::Test {
         m_settings = std::string(temp) + "wendrel_settings_" +
                      std::to_string(::GetCurrentProcessId()) + ".ini";
         ::DeleteFileA(m_settings.c_str());
-        GetModuleFolder(m_moduleFolder);
+        wendrel::GetModuleFolder(m_moduleFolder);
     }
     void TearDown() override { ::DeleteFileA(m_settings.c_str()); }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/settings.h"
+#include "engine/settings_file.h"
 
 namespace wendrel::cli {
 namespace {
@@ -47,6 +48,9 @@ TEST_F(SettingsTest, ReadsAValueAsWindowsDoes) {
         EXPECT_EQ(ReadSetting(Put(text), "Dest", "SaveFolderName"), value) << text;
     }
     EXPECT_EQ(ReadSetting((folder / "missing.ini").string(), "Dest", "SaveFolderName"), "");
+    EXPECT_EQ(ReadSetting(Put("[Dest]\nSaveFolderName=" + std::string(300, 'd')), "Dest",
+                          "SaveFolderName"),
+              std::string(kMaxSettingBytes - 1, 'd'));
 }
 
 TEST_F(SettingsTest, FolderFallsBackToTheCurrentOne) {

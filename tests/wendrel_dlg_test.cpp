@@ -20,7 +20,6 @@
 #include "shell/save_folder.h"
 #include "tests/dialog_driver.h"
 #include "tests/fakes.h"
-#include "win/module_path.h"
 #include "win/system_message.h"
 #include "win/win_app.h"
 

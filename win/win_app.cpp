@@ -33,7 +33,7 @@ CWinApp* AfxGetApp() {
 }
 
 std::string AfxGetAppName() {
-    return SplitModulePath().name;
+    return ModuleName();
 }
 
 bool AfxOleInit() {

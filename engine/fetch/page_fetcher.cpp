@@ -10,8 +10,14 @@ namespace {
 
 // More digits than this cannot be a pause anyone waits for, and would not fit.
 constexpr std::size_t kMaxRetryAfterDigits = 9;
+constexpr int kTooManyRequests = 429;
+constexpr int kServiceUnavailable = 503;
 
 }  // namespace
+
+bool IsRefusalStatus(int status) {
+    return status == kTooManyRequests || status == kServiceUnavailable;
+}
 
 int RetryAfterSeconds(std::string_view value) {
     if (value.empty() || value.size() > kMaxRetryAfterDigits ||

@@ -28,6 +28,15 @@ enum class FetchEnd {
     tooLarge,
 };
 
+// What every fetcher of the system tells the server it is, and the most it
+// takes of a body at once.
+constexpr char kUserAgent[] = "Read URL";
+constexpr int kReadSize = 1024;
+
+// Whether an answer with status is the site asking the run to slow down:
+// 429 (too many requests) or 503 (service unavailable).
+bool IsRefusalStatus(int status);
+
 // Why a fetch had no answer, as far as the fetcher can tell.
 enum class NoAnswerCause {
     none,                   // it had an answer

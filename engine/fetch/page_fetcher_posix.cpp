@@ -16,10 +16,6 @@ namespace wendrel {
 
 namespace {
 
-constexpr char kUserAgent[] = "Read URL";
-// The smallest receive buffer libcurl takes, and the most it then hands over
-// at once.
-constexpr long kReadSize = 1024;
 // How long one wait for the network lasts at most; an abandon wakes it sooner.
 constexpr int kPollMilliseconds = 1000;
 constexpr std::string_view kRetryAfterName = "retry-after:";
@@ -132,7 +128,9 @@ void SetRequest(CURL* easy, const PageText& address, const HeaderList& noAccept,
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(timeOut.count()));
     // Threads fetch at once: a time-out must not come as a signal.
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReadSize);
+    // The smallest receive buffer libcurl takes, and the most it then hands
+    // over at once.
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, static_cast<long>(kReadSize));
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, OnHeaderLine);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, AppendPiece);

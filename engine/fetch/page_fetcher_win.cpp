@@ -19,10 +19,6 @@ namespace wendrel {
 
 namespace {
 
-constexpr char kUserAgent[] = "Read URL";
-constexpr DWORD kReadSize = 1024;
-constexpr int kTooManyRequests = 429;
-
 // What a failed call's error says of the site.
 NoAnswerCause CauseOf(DWORD error) {
     switch (error) {
@@ -415,7 +411,7 @@ bool IsWhole(int bytes, std::optional<DWORD> length, int status) {
     if (length) {
         return static_cast<DWORD>(bytes) == *length;
     }
-    return bytes > 0 || status == kTooManyRequests || status == HTTP_STATUS_SERVICE_UNAVAIL;
+    return bytes > 0 || IsRefusalStatus(status);
 }
 
 // Reads the hop's body to its end, past the bound, or to a failed read (a

@@ -6,10 +6,8 @@ namespace wendrel {
 
 namespace {
 
-constexpr int kTooManyRequests = 429;
 constexpr int kInternalServerError = 500;
 constexpr int kBadGateway = 502;
-constexpr int kServiceUnavailable = 503;
 constexpr int kGatewayTimeout = 504;
 
 bool IsAnsweredWith(const FetchResult& result, int status) {
@@ -18,7 +16,7 @@ bool IsAnsweredWith(const FetchResult& result, int status) {
 
 // The site asks the run to slow down.
 bool IsRefusal(const FetchResult& result) {
-    return IsAnsweredWith(result, kTooManyRequests) || IsAnsweredWith(result, kServiceUnavailable);
+    return result.end == FetchEnd::answered && IsRefusalStatus(result.status);
 }
 
 // Endings that a moment later may well be different.

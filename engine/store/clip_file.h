@@ -12,6 +12,11 @@ namespace wendrel {
 // A path must end, with its NUL, within this many bytes for Windows to take it.
 constexpr int kMaxPathBytes = 260;
 
+// Throws FileFailure (badPath) naming path when it does not end within
+// kMaxPathBytes: the same on every platform, so that a folder that works for
+// wendrel-clip on Linux works for the dialog too.
+void CheckPathLength(const PageText& path);
+
 // The file in a save folder whose lock the runs on that folder take turns
 // by. It is there only while a run holds it, and hidden.
 constexpr char kLockFileName[] = ".wendrel-lock";
@@ -34,20 +39,29 @@ class ClipFileWriter {
     // Whether folder, written with PathSeparator(), names an existing folder.
     virtual bool IsFolder(const PageText& folder) = 0;
 
-    // Creates and removes the temporary file that Write would make for path,
-    // so that a folder which cannot be written fails before a run fetches
-    // anything. Throws the FileFailure naming path that Write would throw.
+    // Creates a file of its own beside path and removes it at once, so that a
+    // folder which cannot be written fails before a run fetches anything.
+    // Throws the FileFailure naming path that Write would throw.
     virtual void TryFolder(const PageText& path) = 0;
 
     // Puts bytes at path (PathSeparator() between its parts) as a whole: an
     // earlier file there is replaced only once every byte is on disk, and stays
-    // as it was when anything fails. Throws FileFailure naming path.
+    // as it was when anything fails. Throws FileFailure naming path, badPath
+    // before the system is asked when path is too long for CheckPathLength.
     virtual void Write(const PageText& path, std::string_view bytes) = 0;
 
-    // The bytes of the file at path, or nothing when no file is there. Throws
-    // FileFailure naming path when a file is there but cannot be read, so that
-    // it is never taken for missing and written over.
+    // The bytes of the file at path, or nothing when no file is there, also
+    // when its folder is missing. Throws FileFailure naming path when a file is there but
+    // cannot be read, so that it is never taken for missing and written over.
     virtual std::optional<PageText> ReadExisting(const PageText& path) = 0;
+
+    // Removes from folder (written with PathSeparator() at its end) the
+    // temporary files of Write and TryFolder that a run which died left there,
+    // and nothing else: names exactly ".wendrel-save-" or ".wendrel-check-",
+    // six ASCII letters or digits, ".tmp". Only the holder of folder's lock may call it: any
+    // other run's temporary file may be in use. Failures are left unsaid; the
+    // next run tries again.
+    virtual void RemoveLeftovers(const PageText& folder) = 0;
 
     // The lock of folder (written with PathSeparator() at its end), or
     // nullptr while another run holds it. Throws FileFailure naming the lock
@@ -55,7 +69,9 @@ class ClipFileWriter {
     virtual std::unique_ptr<FolderLock> TryLockFolder(const PageText& folder) = 0;
 };
 
-// Writes through the operating system; one implementation per platform.
+// Writes through the operating system: the steps are the same everywhere
+// (clip_file.cpp), the system calls beneath them one implementation per
+// platform (clip_file_system.h).
 class SystemClipFileWriter final : public ClipFileWriter {
   public:
     char PathSeparator() const override;
@@ -64,6 +80,7 @@ class SystemClipFileWriter final : public ClipFileWriter {
     void Write(const PageText& path, std::string_view bytes) override;
     std::optional<PageText> ReadExisting(const PageText& path) override;
     std::unique_ptr<FolderLock> TryLockFolder(const PageText& folder) override;
+    void RemoveLeftovers(const PageText& folder) override;
 };
 
 }  // namespace wendrel

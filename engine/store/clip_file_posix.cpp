@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -8,9 +9,11 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/failure.h"
 #include "engine/store/clip_file.h"
+#include "engine/store/clip_file_system.h"
 
 namespace wendrel {
 
@@ -49,69 +52,6 @@ FileCause CauseOf(int error) {
             return FileCause::generic;
     }
 }
-
-// A file beside the clip file that takes the bytes first and is deleted
-// unless it has been renamed into place.
-class TemporaryFile {
-  public:
-    explicit TemporaryFile(PageText clipPath) : m_clipPath(std::move(clipPath)) {
-        const auto slash = m_clipPath.rfind('/');
-        m_path =
-            m_clipPath.substr(0, slash == std::string::npos ? 0 : slash + 1) + ".wendrel-XXXXXX";
-        m_fd = mkstemp(m_path.data());
-        if (m_fd == -1) {
-            Fail();
-        }
-        fchmod(m_fd, 0644);
-    }
-    ~TemporaryFile() {
-        if (m_fd != -1) {
-            close(m_fd);
-        }
-        if (!m_renamed) {
-            unlink(m_path.c_str());
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    void WriteAll(std::string_view bytes) {
-        while (!bytes.empty()) {
-            const ssize_t written = write(m_fd, bytes.data(), bytes.size());
-            if (written <= 0) {
-                Fail(written == 0 ? ENOSPC : errno);
-            }
-            bytes.remove_prefix(static_cast<std::size_t>(written));
-        }
-        const int fd = m_fd;
-        m_fd = -1;
-        if (fsync(fd) != 0) {
-            const int error = errno;
-            close(fd);
-            Fail(error);
-        }
-        if (close(fd) != 0) {
-            Fail();
-        }
-    }
-
-    void RenameTo(const std::string& target) {
-        if (rename(m_path.c_str(), target.c_str()) != 0) {
-            Fail();
-        }
-        m_renamed = true;
-    }
-
-  private:
-    [[noreturn]] void Fail(int error = errno) const {
-        throw FileFailure(CauseOf(error), m_clipPath);
-    }
-
-    std::string m_path;
-    PageText m_clipPath;
-    int m_fd = -1;
-    bool m_renamed = false;
-};
 
 // Closes the descriptor it was given on every path.
 class OpenFile {
@@ -157,7 +97,7 @@ bool NamesTheFileOf(const std::string& path, int fd) {
 std::optional<PageText> SystemClipFileWriter::ReadExisting(const PageText& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd == -1) {
-        if (errno == ENOENT) {
+        if (errno == ENOENT || errno == ENOTDIR) {
             return std::nullopt;
         }
         throw FileFailure(CauseOf(errno), path);
@@ -207,14 +147,80 @@ std::unique_ptr<FolderLock> SystemClipFileWriter::TryLockFolder(const PageText& 
     return std::make_unique<LockFile>(fd, path);
 }
 
-void SystemClipFileWriter::TryFolder(const PageText& path) {
-    const TemporaryFile temporary(path);
+namespace clip_file_system {
+
+NewFile::~NewFile() {
+    Close();
 }
 
-void SystemClipFileWriter::Write(const PageText& path, std::string_view bytes) {
-    TemporaryFile temporary(path);
-    temporary.WriteAll(bytes);
-    temporary.RenameTo(path);
+void NewFile::Close() {
+    if (m_file != -1) {
+        close(static_cast<int>(m_file));
+        m_file = -1;
+    }
 }
+
+bool NewFile::Create(const std::string& path, const PageText& shownPath) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd == -1) {
+        if (errno == EEXIST) {
+            return false;
+        }
+        throw FileFailure(CauseOf(errno), shownPath);
+    }
+    // The clip is for reading by others, whatever the run's umask.
+    fchmod(fd, 0644);
+    m_file = fd;
+    return true;
+}
+
+void NewFile::WriteAndClose(std::string_view bytes, const PageText& shownPath) {
+    const int fd = static_cast<int>(m_file);
+    while (!bytes.empty()) {
+        const ssize_t written = write(fd, bytes.data(), bytes.size());
+        if (written <= 0) {
+            throw FileFailure(CauseOf(written == 0 ? ENOSPC : errno), shownPath);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    m_file = -1;
+    if (fsync(fd) != 0) {
+        const int error = errno;
+        close(fd);
+        throw FileFailure(CauseOf(error), shownPath);
+    }
+    if (close(fd) != 0) {
+        throw FileFailure(CauseOf(errno), shownPath);
+    }
+}
+
+// rename replaces a file whoever holds it open, and tells a folder in its
+// place itself.
+void CheckReplaceable(const PageText&) {}
+
+void Replace(const std::string& from, const PageText& to) {
+    if (rename(from.c_str(), to.c_str()) != 0) {
+        throw FileFailure(CauseOf(errno), to);
+    }
+}
+
+void Remove(const std::string& path) {
+    unlink(path.c_str());
+}
+
+std::vector<std::string> NamesIn(const PageText& folder) {
+    std::vector<std::string> names;
+    DIR* const entries = opendir(folder.c_str());
+    if (entries == nullptr) {
+        return names;
+    }
+    while (const dirent* entry = readdir(entries)) {
+        names.emplace_back(entry->d_name);
+    }
+    closedir(entries);
+    return names;
+}
+
+}  // namespace clip_file_system
 
 }  // namespace wendrel

@@ -3,9 +3,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/failure.h"
 #include "engine/store/clip_file.h"
+#include "engine/store/clip_file_system.h"
 
 namespace wendrel {
 
@@ -110,97 +112,9 @@ FileCause CauseOf(DWORD error) {
     }
 }
 
-[[noreturn]] void Fail(const PageText& clipPath, DWORD error = GetLastError()) {
-    throw FileFailure(CauseOf(error), clipPath);
+[[noreturn]] void Fail(const PageText& shownPath, DWORD error = GetLastError()) {
+    throw FileFailure(CauseOf(error), shownPath);
 }
-
-// Opening the clip file for writing without sharing fails the way creating it
-// would (a missing folder, a folder in its place, another program holding
-// it), and does so before an earlier clip is touched. No file is made.
-void CheckWritable(const PageText& clipPath) {
-    const HANDLE file = CreateFileA(clipPath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND) {
-            Fail(clipPath, error);
-        }
-        return;
-    }
-    CloseHandle(file);
-}
-
-// Code page 949 never uses 0x5C as a second byte, so every "\" separates.
-std::string FolderOf(const PageText& clipPath) {
-    const auto separator = clipPath.rfind('\\');
-    return separator == PageText::npos ? "." : clipPath.substr(0, separator + 1);
-}
-
-// A file beside the clip file that takes the bytes first; it is deleted unless
-// it has been moved into the clip file's place.
-class TemporaryFile {
-  public:
-    explicit TemporaryFile(const PageText& clipPath) : m_clipPath(clipPath) {
-        char name[MAX_PATH];
-        if (GetTempFileNameA(FolderOf(clipPath).c_str(), "wdl", 0, name) == 0) {
-            Fail(m_clipPath);
-        }
-        m_path = name;
-        m_file = CreateFileA(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (m_file == INVALID_HANDLE_VALUE) {
-            const DWORD error = GetLastError();
-            DeleteFileA(m_path.c_str());
-            Fail(m_clipPath, error);
-        }
-    }
-    ~TemporaryFile() {
-        if (m_file != INVALID_HANDLE_VALUE) {
-            CloseHandle(m_file);
-        }
-        if (!m_moved) {
-            DeleteFileA(m_path.c_str());
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    // One write; fewer bytes written than asked is a full disk.
-    void WriteAll(std::string_view bytes) {
-        if (!bytes.empty()) {
-            DWORD written = 0;
-            if (!WriteFile(m_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                           nullptr)) {
-                Fail(m_clipPath);
-            }
-            if (written != bytes.size()) {
-                Fail(m_clipPath, ERROR_DISK_FULL);
-            }
-        }
-        if (!FlushFileBuffers(m_file)) {
-            Fail(m_clipPath);
-        }
-        const HANDLE file = m_file;
-        m_file = INVALID_HANDLE_VALUE;
-        if (!CloseHandle(file)) {
-            Fail(m_clipPath);
-        }
-    }
-
-    void MoveTo(const PageText& clipPath) {
-        if (!MoveFileExA(m_path.c_str(), clipPath.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            Fail(m_clipPath);
-        }
-        m_moved = true;
-    }
-
-  private:
-    PageText m_clipPath;
-    std::string m_path;
-    HANDLE m_file = INVALID_HANDLE_VALUE;
-    bool m_moved = false;
-};
 
 // Closes the handle it was given on every path.
 class OpenFile {
@@ -282,18 +196,105 @@ std::unique_ptr<FolderLock> SystemClipFileWriter::TryLockFolder(const PageText& 
     return std::make_unique<LockFile>(handle);
 }
 
-void SystemClipFileWriter::TryFolder(const PageText& path) {
-    const TemporaryFile temporary(path);
+namespace clip_file_system {
+
+namespace {
+
+HANDLE HandleOf(std::intptr_t file) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the handle was kept as a number
+    return reinterpret_cast<HANDLE>(file);
 }
 
-void SystemClipFileWriter::Write(const PageText& path, std::string_view bytes) {
-    if (Length(path) >= kMaxPathBytes) {
-        throw FileFailure(FileCause::badPath, path);
-    }
-    CheckWritable(path);
-    TemporaryFile temporary(path);
-    temporary.WriteAll(bytes);
-    temporary.MoveTo(path);
+}  // namespace
+
+NewFile::~NewFile() {
+    Close();
 }
+
+void NewFile::Close() {
+    if (m_file != -1) {
+        CloseHandle(HandleOf(m_file));
+        m_file = -1;
+    }
+}
+
+bool NewFile::Create(const std::string& path, const PageText& shownPath) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_EXISTS) {
+            return false;
+        }
+        Fail(shownPath, error);
+    }
+    m_file = reinterpret_cast<std::intptr_t>(file);
+    return true;
+}
+
+// One write; fewer bytes written than asked is a full disk.
+void NewFile::WriteAndClose(std::string_view bytes, const PageText& shownPath) {
+    const HANDLE file = HandleOf(m_file);
+    if (!bytes.empty()) {
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+            Fail(shownPath);
+        }
+        if (written != bytes.size()) {
+            Fail(shownPath, ERROR_DISK_FULL);
+        }
+    }
+    if (!FlushFileBuffers(file)) {
+        Fail(shownPath);
+    }
+    m_file = -1;
+    if (!CloseHandle(file)) {
+        Fail(shownPath);
+    }
+}
+
+// Opening the clip file for writing without sharing fails the way creating it
+// would (a missing folder, a folder in its place, another program holding
+// it), and does so before an earlier clip is touched: MoveFileExA would say
+// only "access denied" of a file another program holds. No file is made.
+void CheckReplaceable(const PageText& path) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND) {
+            Fail(path, error);
+        }
+        return;
+    }
+    CloseHandle(file);
+}
+
+void Replace(const std::string& from, const PageText& to) {
+    if (!MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        Fail(to);
+    }
+}
+
+void Remove(const std::string& path) {
+    DeleteFileA(path.c_str());
+}
+
+std::vector<std::string> NamesIn(const PageText& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry{};
+    const HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        names.emplace_back(entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return names;
+}
+
+}  // namespace clip_file_system
 
 }  // namespace wendrel

@@ -39,9 +39,7 @@ std::vector<PageText> ClipStore::Paths(bool cutShort) const {
 void ClipStore::Check() const {
     const std::vector<PageText> paths = Paths(true);
     for (const PageText& path : paths) {
-        if (Length(path) >= kMaxPathBytes) {
-            throw FileFailure(FileCause::badPath, path);
-        }
+        CheckPathLength(path);
     }
     if (!m_disk.IsFolder(m_folder)) {
         throw FileFailure(FileCause::badPath, paths.front());
@@ -71,6 +69,7 @@ PageText ClipStore::Save(const PageText& clip, const std::set<PageText>& without
                          const std::function<void()>& whileWaiting, SiteRecord* record,
                          const JudgedArticles& judged) {
     const std::unique_ptr<FolderLock> lock = Lock(whileWaiting);
+    m_disk.RemoveLeftovers(m_folder);
     for (const PageText& path : Paths(cutShort)) {
         const std::optional<PageText> earlier = m_disk.ReadExisting(path);
         if (earlier && !IsClip(*earlier)) {

@@ -4,10 +4,11 @@
 // A run checks every path it may write, and that it can take the folder's
 // lock, before it asks the site for anything. Its walk holds nothing. Once
 // the walk is over the run takes the folder's lock, waiting while another run
-// saves there, and only then reads what is on disk: the clip file of the
-// date, which it merges into (clip_entries.h), and the record, which it moves
-// by what this walk judged (site_record.h), the record last, once the clip
-// holding the walk's articles is in place. So a run that waited reads what
+// saves there, removes the temporary files a run that died there left, and
+// only then reads what is on disk: the clip file of the date, which it merges
+// into (clip_entries.h), and the record, which it moves by what this walk
+// judged (site_record.h), the record last, once the clip holding the walk's
+// articles is in place. So a run that waited reads what
 // the other run wrote, a record never names an article no file holds, and a
 // record that could not be written costs no more than a second fetch of
 // articles the merge then drops.

@@ -6,9 +6,7 @@ namespace wendrel {
 
 SiteRecord::SiteRecord(ClipFileWriter& disk, const PageText& folder, PageText site)
     : m_disk(disk), m_path(folder + kRecordFileName), m_site(std::move(site)) {
-    if (Length(m_path) >= kMaxPathBytes) {
-        throw FileFailure(FileCause::badPath, m_path);
-    }
+    CheckPathLength(m_path);
 }
 
 RecordLookup SiteRecord::Read() const {
