@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "cli/console.h"
-#include "engine/clip_dialog.h"
+#include "engine/clip_front_end.h"
 #include "engine/clip_run.h"
 #include "engine/fetch/page_fetcher.h"
 #include "engine/store/clip_file.h"

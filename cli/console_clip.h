@@ -5,11 +5,11 @@
 #pragma once
 
 #include "cli/console.h"
-#include "engine/clip_dialog.h"
+#include "engine/clip_front_end.h"
 
 namespace wendrel::cli {
 
-class ConsoleClip final : public ClipDialog {
+class ConsoleClip final : public ClipFrontEnd {
   public:
     ConsoleClip(const CalendarDate& since, PageText folder, Console& console);
 

@@ -46,13 +46,13 @@ constexpr char kArticlePageSuffix[] = ".html";
 
 class WaitCursor {
   public:
-    explicit WaitCursor(ClipDialog& dialog) : m_dialog(dialog) { m_dialog.ShowWaitCursor(); }
+    explicit WaitCursor(ClipFrontEnd& dialog) : m_dialog(dialog) { m_dialog.ShowWaitCursor(); }
     ~WaitCursor() { m_dialog.RemoveWaitCursor(); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 
   private:
-    ClipDialog& m_dialog;
+    ClipFrontEnd& m_dialog;
 };
 
 PageText UndatedStopNote() {
@@ -222,7 +222,7 @@ class Streak {
     int m_length = 0;
 };
 
-Walk WalkArticles(ClipDialog& dialog, FetchWindow& window, const PageText& siteBase,
+Walk WalkArticles(ClipFrontEnd& dialog, FetchWindow& window, const PageText& siteBase,
                   const ArticleOrder& order, const PageText& since, const WalkLimits& limits) {
     Walk walk(limits.floor);
     Streak undated(kMaxPagesWithoutDate);
@@ -269,14 +269,14 @@ Walk WalkArticles(ClipDialog& dialog, FetchWindow& window, const PageText& siteB
 
 // The list page comes first and alone: nothing else can be asked for before
 // its newest article number is known.
-FetchedPage ListPage(ClipDialog& dialog, FetchWindow& window, const PageText& siteBase) {
+FetchedPage ListPage(ClipFrontEnd& dialog, FetchWindow& window, const PageText& siteBase) {
     window.Ask(ListPageAddress(siteBase));
     return window.TakeOldest([&dialog] { dialog.KeepPainting(); });
 }
 
 // While another run saves to the folder the status says so, once, and the
 // window keeps painting.
-std::function<void()> WaitingForTheFolder(ClipDialog& dialog, const PageText& folder) {
+std::function<void()> WaitingForTheFolder(ClipFrontEnd& dialog, const PageText& folder) {
     return [&dialog, folder, told = false]() mutable {
         if (!told) {
             dialog.SetStatusText(kWaitingStatus + folder);
@@ -286,7 +286,7 @@ std::function<void()> WaitingForTheFolder(ClipDialog& dialog, const PageText& fo
     };
 }
 
-ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+ClipOutcome Clip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                  const PageText& siteBase, const WalkLimits& limits, Pause& pause) {
     WaitCursor waitCursor(dialog);
     dialog.EnterStage(ClipStage::reading);
@@ -356,13 +356,13 @@ PageText ClipFolder(const PageText& folderText, char separator) {
     return folderText;
 }
 
-ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits) {
     SystemPause pause;
     return RunClip(dialog, fetcher, writer, siteBase, limits, pause);
 }
 
-ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits, Pause& pause) {
     try {
         return Clip(dialog, fetcher, writer, siteBase, limits, pause);

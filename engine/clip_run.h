@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/clip_dialog.h"
+#include "engine/clip_front_end.h"
 #include "engine/fetch/abandon_signal.h"
 #include "engine/fetch/page_fetcher.h"
 #include "engine/store/clip_file.h"
@@ -91,9 +91,9 @@ enum class ClipOutcome {
 // that stopped the walk, could not be read. With nothing above limits.floor and nothing owed only
 // the list page is read, and the status says "Nothing new since " and the
 // floor.
-ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits = {});
-ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits, Pause& pause);
 
 // The date as a clip file is named and as the site writes registration dates:

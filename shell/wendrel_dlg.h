@@ -7,14 +7,14 @@
 #include <optional>
 #include <string>
 
-#include "engine/clip_dialog.h"
+#include "engine/clip_front_end.h"
 #include "engine/fetch/page_fetcher.h"
 #include "engine/store/clip_file.h"
 #include "win/dialog.h"
 #include "win/wait_cursor.h"
 #include "win/wnd.h"
 
-class CWendrelDlg : public CDialog, private wendrel::ClipDialog {
+class CWendrelDlg : public CDialog, private wendrel::ClipFrontEnd {
   public:
     // The run reads the site through fetcher and writes its clip through writer.
     CWendrelDlg(wendrel::PageFetcher& fetcher, wendrel::ClipFileWriter& writer);

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/clip_dialog.h"
+#include "engine/clip_front_end.h"
 #include "engine/failure.h"
 #include "engine/fetch/page_fetcher.h"
 #include "engine/store/clip_file.h"
@@ -25,7 +25,7 @@ constexpr char kTitleMarker[] = "<!-- #####  news title ##### -->";
 constexpr char kTextMarker[] = "<!-- ##### news text - auto ST ##### -->";
 constexpr char kEndMarker[] = "<!-- ##### news text - auto END ##### -->";
 
-class FakeDialog : public ClipDialog {
+class FakeDialog : public ClipFrontEnd {
   public:
     CalendarDate since{2008, 7, 16};
     PageText folder = "C:\\Clips";

@@ -1,4 +1,5 @@
-// What a clip run needs of the window that started it.
+// What a clip run needs of the front end that started it: the dialog, or the
+// console of wendrel-clip.
 #pragma once
 
 #include "engine/text/text.h"
@@ -32,9 +33,9 @@ enum class ClipStage {
     writing,
 };
 
-class ClipDialog {
+class ClipFrontEnd {
   public:
-    virtual ~ClipDialog() = default;
+    virtual ~ClipFrontEnd() = default;
 
     virtual CalendarDate SinceDate() = 0;
     virtual PageText FolderText() = 0;
