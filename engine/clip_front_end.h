@@ -17,6 +17,9 @@ struct WalkProgress {
     int articlesRead;  // article pages judged so far, this one included
     PageText address;  // this article's
     PageText date;     // its registration date; empty when none is recognised
+    // the registration time after the date (hh:mm or hh:mm:ss), where the
+    // page gives one; empty otherwise
+    PageText time;
     int pagesUnread;   // pages so far that could not be read
     int number;        // this article's number
     bool unread;       // this page could not be read

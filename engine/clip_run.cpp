@@ -107,17 +107,43 @@ int NewestArticleNumber(const PageText& listPage, const PageText& siteBase) {
     return ParseLeadingDigits(MidText(listPage, digits, static_cast<int>(dot) - digits));
 }
 
-// The ten-byte date between the ">" that closes the date label's element and
-// the next space, or the empty text when the page has none. A failed search
+// Just after the ">" that closes the date label's element. A failed search
 // yields -1 and flows on: a page without the label is read from its first byte.
-PageText RegistrationDate(const PageText& page) {
+int DateStart(const PageText& page) {
     const int label = FindText(page, kDateLabel, 0);
-    const int dateStart = FindText(page, kLabelElementEnd, label) + 1;
+    return FindText(page, kLabelElementEnd, label) + 1;
+}
+
+// The ten-byte date between DateStart and the next space, or the empty text
+// when the page has none.
+PageText RegistrationDate(const PageText& page) {
+    const int dateStart = DateStart(page);
     const int dateEnd = FindText(page, kDateEnd, dateStart);
     if (dateEnd - dateStart != kDateLength) {
         return {};
     }
     return MidText(page, dateStart, kDateLength);
+}
+
+bool LooksLikeTime(const PageText& text) {
+    const std::size_t colon = text.find(':');
+    const bool minutes =
+        (colon == 1 || colon == 2) &&
+        (text.size() == colon + 3 || (text.size() == colon + 6 && text[colon + 3] == ':'));
+    return minutes && std::all_of(text.begin(), text.end(),
+                                  [](char byte) { return IsDigit(byte) || byte == ':'; });
+}
+
+// The digits and colons after the space behind a page's recognised date, when
+// they are a time: hh:mm or hh:mm:ss. Empty otherwise.
+PageText RegistrationTime(const PageText& page) {
+    const int timeStart = DateStart(page) + kDateLength + Length(kDateEnd);
+    int timeEnd = timeStart;
+    while (timeEnd < Length(page) && (IsDigit(page[timeEnd]) || page[timeEnd] == ':')) {
+        ++timeEnd;
+    }
+    const PageText time = MidText(page, timeStart, timeEnd - timeStart);
+    return LooksLikeTime(time) ? time : PageText();
 }
 
 // From the title marker up to the end marker; MidText's clamping makes this the
@@ -242,10 +268,11 @@ Walk WalkArticles(ClipFrontEnd& dialog, FetchWindow& window, const PageText& sit
         }
         const FetchedPage fetched = window.TakeOldest([&dialog] { dialog.KeepPainting(); });
         const PageText date = RegistrationDate(fetched.page);
+        const PageText time = date.empty() ? PageText() : RegistrationTime(fetched.page);
         const bool beforeSince =
             order.IsNew(position) && !date.empty() && CompareText(since, date) > 0;
         walk.judged.Add(number, fetched.unread, beforeSince);
-        dialog.ArticleRead({++articlesRead, address, date,
+        dialog.ArticleRead({++articlesRead, address, date, time,
                             walk.unreadPages + (fetched.unread ? 1 : 0), number, fetched.unread,
                             beforeSince});
         if (beforeSince) {

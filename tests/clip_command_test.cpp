@@ -355,10 +355,11 @@ TEST(ProgressLineTest, StaysWithinTheTerminalByShorteningTheAddressFromItsBeginn
     for (const ProgressCase& expected : cases) {
         SCOPED_TRACE(expected.columns);
         const WalkProgress progress{
-            12, "http://site.example/arti/123456.html", expected.date, 0, 123456, false, false};
+            12, "http://site.example/arti/123456.html", expected.date, "", 0, 123456, false, false};
         EXPECT_EQ(ProgressLine(progress, expected.columns), expected.line);
     }
-    const WalkProgress controlled{1, "http://a\x1B[2J\x7F/arti/1.html", "\r", 0, 1, false, false};
+    const WalkProgress controlled{1,    "http://a\x1B[2J\x7F/arti/1.html", "\r", "", 0, 1, false,
+                                  false};
     EXPECT_EQ(ProgressLine(controlled, 0), "1 read, 0 unread: http://a?[2J?/arti/1.html ?");
 }
 

@@ -467,25 +467,32 @@ TEST_F(ClipRunTest, TellsHowTheRunEnded) {
     EXPECT_EQ(RunClip(dialog, site, disk, kBase), ClipOutcome::savedWithNotes);
 }
 
-TEST_F(ClipRunTest, ReportsEveryJudgedArticleWithItsDate) {
+// The time after the date comes with it where it is one: hh:mm, h:mm:ss.
+TEST_F(ClipRunTest, ReportsEveryJudgedArticleWithItsDateAndTime) {
     testing::FakePause pause;
-    site.SetNewest(3);
-    site.SetArticle(3, testing::ArticlePage("2008-07-17", "T3", "B3"));
-    site.answers[FakeSite::ArticleAddress(2)] = {kNoAnswer};
-    site.SetArticle(1, testing::ArticlePage("2008-07-15", "T1", "B1"));
+    const auto withTime = [](const PageText& date, const PageText& time) {
+        PageText page = testing::ArticlePage(date, "T", "B");
+        return page.replace(page.find(" 09:30"), 6, " " + time);
+    };
+    site.SetNewest(4);
+    site.SetArticle(4, testing::ArticlePage("2008-07-17", "T4", "B4"));
+    site.answers[FakeSite::ArticleAddress(3)] = {kNoAnswer};
+    site.SetArticle(2, withTime("2008-07-16", "9:05:59"));
+    site.SetArticle(1, withTime("2008-07-15", "12:3x"));
 
     RunClip(dialog, site, disk, kBase, WalkLimits{}, pause);
 
     std::vector<std::string> seen;
     for (const WalkProgress& step : dialog.progress) {
         seen.push_back(std::to_string(step.articlesRead) + " " + step.address + " [" + step.date +
-                       "] " + std::to_string(step.pagesUnread));
+                       "|" + step.time + "] " + std::to_string(step.pagesUnread));
     }
     // The article that ends the walk was read too.
     EXPECT_EQ(seen, (std::vector<std::string>{
-                        "1 " + FakeSite::ArticleAddress(3) + " [2008-07-17] 0",
-                        "2 " + FakeSite::ArticleAddress(2) + " [] 1",
-                        "3 " + FakeSite::ArticleAddress(1) + " [2008-07-15] 1",
+                        "1 " + FakeSite::ArticleAddress(4) + " [2008-07-17|09:30] 0",
+                        "2 " + FakeSite::ArticleAddress(3) + " [|] 1",
+                        "3 " + FakeSite::ArticleAddress(2) + " [2008-07-16|9:05:59] 1",
+                        "4 " + FakeSite::ArticleAddress(1) + " [2008-07-15|] 1",
                     }));
 }
 
