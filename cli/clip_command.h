@@ -21,8 +21,9 @@ enum ExitCode {
     kFileFailure = 4,
     kMemoryFailure = 5,
     kNoAnswer = 6,
-    // What a shell reports for a program that Ctrl+C ended.
-    kInterrupted = 130,
+    // Stopped before anything was saved; what a shell reports for a program
+    // that Ctrl+C ended.
+    kStopped = 130,
 };
 
 struct ClipRequest {
@@ -34,12 +35,13 @@ struct ClipRequest {
     std::chrono::seconds siteWait{0};
 };
 
-class ConsoleClip;
+class ConsoleFrontEnd;
 
 // When the request asks for it, keeps asking for the site's list page until it
 // answers or the request's wait is over, so that a run started before the
-// network is up still finds the site. Ctrl+C ends the wait as it ends a run.
-void WaitForSite(const ClipRequest& request, PageFetcher& fetcher, ConsoleClip& clip);
+// network is up still finds the site. A stop ends the wait as it ends a run,
+// and then the status says that nothing was saved: false.
+bool WaitForSite(const ClipRequest& request, PageFetcher& fetcher, ConsoleFrontEnd& clip);
 
 // Runs the clip and ends with the status text on standard output, or the
 // failure's message on standard error, as the last line.

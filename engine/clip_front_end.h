@@ -26,16 +26,7 @@ struct WalkProgress {
     bool beforeSince;  // registered before the since date: it ends the walk, unkept
 };
 
-// What a run is doing, for a window that treats the stages differently: a
-// run may be stopped while it reads, and once it writes it writes the clip
-// whole.
-enum class ClipStage {
-    reading,  // from the start: the folder is tried and the pages are fetched
-    // the clip goes to disk, once no other run saves to the folder; the run
-    // ends once it is there
-    writing,
-};
-
+// Every member is called on the thread that called RunClip.
 class ClipFrontEnd {
   public:
     virtual ~ClipFrontEnd() = default;
@@ -45,14 +36,16 @@ class ClipFrontEnd {
     virtual void SetStatusText(const PageText& text) = 0;
     virtual void ShowWaitCursor() = 0;
     virtual void RemoveWaitCursor() = 0;
-    // Called now and then while the run waits for a page, on the thread that
-    // started the run: the window may paint, and still takes no input.
-    virtual void KeepPainting() = 0;
+    // Whether the person who started the run has asked it to stop. Asked
+    // between pages and, while the run waits, at least every kStopPollEvery
+    // (engine/wait/polled_wait.h), at times with a lock of the run's held: it
+    // answers at once and touches nothing of the run, so a front end keeps
+    // the answer in an atomic flag that its own thread sets. A yes stands for
+    // the rest of the run: the run asks again while it waits to save.
+    virtual bool StopAsked() = 0;
     // After each article page has been judged. A window that shows only its
     // status text needs nothing more.
     virtual void ArticleRead(const WalkProgress& progress) { static_cast<void>(progress); }
-    // When the run enters a stage, reading first.
-    virtual void EnterStage(ClipStage stage) { static_cast<void>(stage); }
 };
 
 }  // namespace wendrel

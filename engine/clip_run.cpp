@@ -4,9 +4,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <iterator>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +17,7 @@
 #include "engine/store/clip_entries.h"
 #include "engine/store/clip_store.h"
 #include "engine/unread_cause.h"
+#include "engine/wait/polled_wait.h"
 
 namespace wendrel {
 
@@ -37,6 +38,8 @@ constexpr char kNoAnswerStatus[] = "No answer from ";
 constexpr char kNothingSavedStatus[] = "Nothing saved";
 constexpr char kNothingNewStatus[] = "Nothing new since ";
 constexpr char kWaitingStatus[] = "Waiting while another run saves to ";
+constexpr char kStoppedNote[] = "stopped by the user";
+constexpr char kStoppedWhileWaitingNote[] = "stopped by the user while another run saved to ";
 constexpr char kRecordNotWritten[] = "; the record could not be written";
 constexpr char kNotesOpen[] = " (";
 constexpr char kNotesJoin[] = "; ";
@@ -197,6 +200,11 @@ struct Walk {
     int unreadPages = 0;
     int pagesRead = 0;
     bool siteStoppedAnswering = false;
+    bool stopped = false;  // by the user
+
+    // Cut short and not one article page read: an earlier clip of the date
+    // is worth more than an empty one.
+    bool SavesNothing() const { return (siteStoppedAnswering || stopped) && pagesRead == 0; }
 };
 
 // "Saved to" stands alone when the walk has nothing to add; otherwise one
@@ -255,6 +263,7 @@ Walk WalkArticles(ClipFrontEnd& dialog, FetchWindow& window, const PageText& sit
     Streak unread(kMaxUnreadInARow);
     int nextAsked = 0;
     int articlesRead = 0;
+    const StopQuestion stopAsked = [&dialog] { return dialog.StopAsked(); };
     for (int position = 0; order.At(position) != 0 || order.BoundAt(position); ++position) {
         if (order.BoundAt(position)) {
             walk.stopNote = BoundNote(limits.floor);
@@ -262,11 +271,20 @@ Walk WalkArticles(ClipFrontEnd& dialog, FetchWindow& window, const PageText& sit
         }
         const int number = order.At(position);
         const PageText address = ArticleAddress(siteBase, number);
-        dialog.SetStatusText(kReadingStatus + address);
-        while (order.At(nextAsked) != 0 && window.Outstanding() < limits.connections) {
-            window.Ask(ArticleAddress(siteBase, order.At(nextAsked++)));
+        std::optional<FetchedPage> taken;
+        if (!stopAsked()) {
+            dialog.SetStatusText(kReadingStatus + address);
+            while (order.At(nextAsked) != 0 && window.Outstanding() < limits.connections) {
+                window.Ask(ArticleAddress(siteBase, order.At(nextAsked++)));
+            }
+            taken = window.TakeOldest(stopAsked);
         }
-        const FetchedPage fetched = window.TakeOldest([&dialog] { dialog.KeepPainting(); });
+        if (!taken) {
+            walk.stopNote = kStoppedNote;
+            walk.stopped = true;
+            break;
+        }
+        const FetchedPage& fetched = *taken;
         const PageText date = RegistrationDate(fetched.page);
         const PageText time = date.empty() ? PageText() : RegistrationTime(fetched.page);
         const bool beforeSince =
@@ -295,28 +313,32 @@ Walk WalkArticles(ClipFrontEnd& dialog, FetchWindow& window, const PageText& sit
 }
 
 // The list page comes first and alone: nothing else can be asked for before
-// its newest article number is known.
-FetchedPage ListPage(ClipFrontEnd& dialog, FetchWindow& window, const PageText& siteBase) {
+// its newest article number is known. Nothing when the run was stopped.
+std::optional<FetchedPage> ListPage(ClipFrontEnd& dialog, FetchWindow& window,
+                                    const PageText& siteBase) {
     window.Ask(ListPageAddress(siteBase));
-    return window.TakeOldest([&dialog] { dialog.KeepPainting(); });
+    return window.TakeOldest([&dialog] { return dialog.StopAsked(); });
 }
 
-// While another run saves to the folder the status says so, once, and the
-// window keeps painting.
-std::function<void()> WaitingForTheFolder(ClipFrontEnd& dialog, const PageText& folder) {
+// While another run saves to the folder the status says so, once, and a stop
+// ends the wait.
+StopQuestion WaitingForTheFolder(ClipFrontEnd& dialog, const PageText& folder) {
     return [&dialog, folder, told = false]() mutable {
         if (!told) {
             dialog.SetStatusText(kWaitingStatus + folder);
             told = true;
         }
-        dialog.KeepPainting();
+        return dialog.StopAsked();
     };
+}
+
+PageText NothingSaved(const PageText& note) {
+    return PageText(kNothingSavedStatus) + kNotesOpen + note + kNotesClose;
 }
 
 ClipOutcome Clip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                  const PageText& siteBase, const WalkLimits& limits, Pause& pause) {
     WaitCursor waitCursor(dialog);
-    dialog.EnterStage(ClipStage::reading);
     dialog.SetStatusText(kReadingStatus);
     const PageText since = FormatSinceDate(dialog.SinceDate());
 
@@ -332,14 +354,18 @@ ClipOutcome Clip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& wri
     Walk walk(limits.floor);
     {
         FetchWindow window(fetcher, pause, walkLimits.connections);
-        const FetchedPage listPage = ListPage(dialog, window, siteBase);
+        const std::optional<FetchedPage> listPage = ListPage(dialog, window, siteBase);
+        if (!listPage) {
+            dialog.SetStatusText(kStoppedBeforeReadingStatus);
+            return ClipOutcome::stopped;
+        }
         // An earlier clip of this date is worth more than an empty one.
-        if (listPage.unread) {
+        if (listPage->unread) {
             dialog.SetStatusText(kNoAnswerStatus + ListPageAddress(siteBase) +
-                                 UnreadCause(listPage.lastAttempt));
+                                 UnreadCause(listPage->lastAttempt));
             return ClipOutcome::noAnswer;
         }
-        const int newest = NewestArticleNumber(listPage.page, siteBase);
+        const int newest = NewestArticleNumber(listPage->page, siteBase);
         if (newest < 1) {
             dialog.SetStatusText(kNoArticlesStatus + ListPageAddress(siteBase));
             return ClipOutcome::noArticles;
@@ -351,19 +377,22 @@ ClipOutcome Clip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& wri
         walk = WalkArticles(dialog, window, siteBase, ArticleOrder(newest, limits),
                             limits.walkSince.value_or(since), walkLimits);
     }
-    if (walk.siteStoppedAnswering && walk.pagesRead == 0) {
-        dialog.SetStatusText(PageText(kNothingSavedStatus) + kNotesOpen + walk.stopNote +
-                             kNotesClose);
-        return ClipOutcome::noAnswer;
+    if (walk.SavesNothing()) {
+        dialog.SetStatusText(NothingSaved(walk.stopNote));
+        return walk.stopped ? ClipOutcome::stopped : ClipOutcome::noAnswer;
     }
     CleanUpClip(walk.collected);
-    dialog.EnterStage(ClipStage::writing);
-    const PageText target =
-        store.Save(walk.collected, walk.siteStoppedAnswering, WaitingForTheFolder(dialog, folder),
-                   limits.record, walk.judged);
+    // Once the lock is had a stop waits for the clip and the record.
+    const std::optional<PageText> target =
+        store.Save(walk.collected, walk.siteStoppedAnswering || walk.stopped,
+                   WaitingForTheFolder(dialog, folder), limits.record, walk.judged);
+    if (!target) {
+        dialog.SetStatusText(NothingSaved(kStoppedWhileWaitingNote + folder));
+        return ClipOutcome::stopped;
+    }
     const PageText notes = WalkNotes(walk);
     const bool recordWritten = limits.record == nullptr || !limits.record->Failure();
-    dialog.SetStatusText(kSavedStatus + target + notes + (recordWritten ? "" : kRecordNotWritten));
+    dialog.SetStatusText(kSavedStatus + *target + notes + (recordWritten ? "" : kRecordNotWritten));
     return notes.empty() ? ClipOutcome::saved : ClipOutcome::savedWithNotes;
 }
 

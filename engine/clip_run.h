@@ -57,6 +57,9 @@ struct WalkLimits {
     SiteRecord* record = nullptr;
 };
 
+// The status of a run stopped before it read an article page.
+inline constexpr char kStoppedBeforeReadingStatus[] = "Nothing saved (stopped by the user)";
+
 // How a run that raised no failure ended.
 enum class ClipOutcome {
     saved,
@@ -66,6 +69,9 @@ enum class ClipOutcome {
     // answer; nothing was written.
     noAnswer,
     nothingNew,  // nothing above the floor and nothing owed; nothing was written
+    // The front end asked the run to stop before any article page was read,
+    // or while another run held the folder; nothing was written.
+    stopped,
 };
 
 // Collects every article registered on or after the dialog's since date, newest
@@ -91,6 +97,16 @@ enum class ClipOutcome {
 // that stopped the walk, could not be read. With nothing above limits.floor and nothing owed only
 // the list page is read, and the status says "Nothing new since " and the
 // floor.
+// A run stops when the front end's StopAsked says yes; it asks between pages
+// and every kStopPollEvery while it waits for a page or for the folder's
+// lock. A stop ends the walk at once, abandoning the fetches in flight as at
+// the walk's natural end, and what was read is saved as for any walk cut
+// short: merged into the clip, the record moved only over what was judged,
+// the status "Saved to PATH (stopped by the user...)" with the usual notes
+// after. A stop during the list page, before any article page was read, or
+// while another run holds the folder's lock writes nothing and says
+// "Nothing saved (stopped by the user...)". Once the lock is had the run
+// ends only with the clip and the record in place.
 ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits = {});
 ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,

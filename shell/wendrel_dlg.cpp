@@ -124,7 +124,7 @@ void CWendrelDlg::RemoveWaitCursor() {
     m_waitCursor.reset();
 }
 
-// Input stays queued as before: a click now would land in a run half done.
-void CWendrelDlg::KeepPainting() {
-    DispatchPaintMessages();
+// Nothing asks yet: the run still holds the dialog's thread.
+bool CWendrelDlg::StopAsked() {
+    return m_stopAsked;
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <optional>
 #include <string>
 
@@ -36,7 +37,7 @@ class CWendrelDlg : public CDialog, private wendrel::ClipFrontEnd {
     void SetStatusText(const wendrel::PageText& text) override;
     void ShowWaitCursor() override;
     void RemoveWaitCursor() override;
-    void KeepPainting() override;
+    bool StopAsked() override;
 
     std::string m_strIniPath;
     HICON m_hIcon;
@@ -47,4 +48,5 @@ class CWendrelDlg : public CDialog, private wendrel::ClipFrontEnd {
     wendrel::PageFetcher& m_fetcher;
     wendrel::ClipFileWriter& m_writer;
     std::optional<CWaitCursor> m_waitCursor;
+    std::atomic<bool> m_stopAsked{false};
 };

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/console_clip.h"
+#include "cli/console_front_end.h"
 #include "cli/new_command.h"
 #include "cli/site_wait.h"
 #include "engine/clip_run.h"
