@@ -146,6 +146,7 @@ TEST(ResourcesTest, DialogTemplateIsTheKoreanMainDialog) {
          8},  // 저장날짜 :
         {IDC_STATIC, u"#130", u"~ \xCD5C\xADFC\xAE4C\xC9C0", 0x50020000, 0, 112, 8, 36,
          8},  // ~ 최근까지
+        {IDC_PROGRESS, u"MSCTLS_PROGRESS32", u"", 0x50000000, 0, 5, 63, 132, 14},
     };
     EXPECT_EQ(controls, expected);
 }
