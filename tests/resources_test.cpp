@@ -205,14 +205,16 @@ TEST(ResourcesTest, VersionRecordIs1001WithAKoreanStringBlock) {
     EXPECT_EQ(VersionString(record, "OriginalFilename"), "Wendrel.exe");
 }
 
-TEST(ResourcesTest, ManifestAsksOnlyToRunAsTheInvoker) {
+// The common controls of version 6 draw the progress bar's marquee.
+TEST(ResourcesTest, ManifestRunsAsTheInvokerWithTheCommonControlsOfVersion6) {
     DWORD size = 0;
     const std::uint8_t* manifest =
         Resource(RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID, kKorean, &size);
     ASSERT_NE(manifest, nullptr);
     const std::string text(reinterpret_cast<const char*>(manifest), size);
     EXPECT_NE(text.find("level=\"asInvoker\" uiAccess=\"false\""), std::string::npos);
-    EXPECT_EQ(text.find("<dependency"), std::string::npos);
+    EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+              std::string::npos);
 }
 
 }  // namespace
