@@ -207,6 +207,34 @@ def stop_with_ctrl_c(test, command, folder, process_of):
     test.assertEqual(earlier.read_bytes(), b"earlier clip")
 
 
+def stop_mid_walk(test, command, folder, path_of, stop, process_of):
+    """Sends stop to a run of command into folder once it judged articles 10
+    down to 6 of a stalling site, and checks that they were saved at once,
+    each once, before the earlier clip's article, exit 3. path_of names a
+    path as the program does."""
+    elsewhere = cleaned_article("http://elsewhere.test", 1, "E", "X")
+    asked_past = threading.Event()
+    site = serve_site(test, stalling_site(asked_past))
+    folder.mkdir()
+    clip = folder / "2008-07-16.html"
+    clip.write_bytes(elsewhere)
+    process = subprocess.Popen(
+        [*command, "--since", "2008-07-16", "--site", site, "--folder", path_of(folder),
+         "--connections", "1", "--quiet"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    test.assertTrue(asked_past.wait(RUN_LIMIT_SECONDS), "the walk never reached 5")
+    started = time.monotonic()
+    os.kill(process_of(process), stop)
+    out, errors = process.communicate(timeout=RUN_LIMIT_SECONDS)
+
+    test.assertLess(time.monotonic() - started, STOP_LIMIT_SECONDS)
+    test.assertEqual(process.returncode, 3, errors)
+    test.assertEqual(out.decode().splitlines(),
+                     ["Saved to %s (stopped by the user)" % path_of(clip)])
+    test.assertEqual(clip.read_bytes(), b"".join(
+        cleaned_article(site, n, str(n), "B") for n in range(10, 5, -1)) + elsewhere)
+    test.assertEqual(os.listdir(folder), [clip.name])
+
+
 def only_child(process):
     """The program the launcher started: its one child process."""
     children = Path("/proc/%d/task/%d/children" % (process.pid, process.pid)).read_text().split()
@@ -247,6 +275,10 @@ class WindowsRunTest(unittest.TestCase):
         stop_with_ctrl_c(self, [*LAUNCHER, str(PROGRAM), "--since", "2008-07-16", "--site",
                                 SITE + "/site/stalled", "--folder", windows_path(self.folder)],
                          self.folder, only_child)
+
+    def test_ctrl_c_mid_walk_saves_what_was_read(self):
+        stop_mid_walk(self, [*LAUNCHER, str(PROGRAM)], self.folder / "stopped", windows_path,
+                      signal.SIGINT, only_child)
 
     def test_new_runs_share_the_record_through_windows_paths(self):
         clip_new_articles_thrice(self, [*LAUNCHER, str(PROGRAM), "--folder",
@@ -484,31 +516,10 @@ class WendrelClipTest(unittest.TestCase):
                                         *new], self.folder, lambda process: process.pid)
 
     def test_a_stop_mid_walk_saves_what_was_read_once_into_the_clip(self):
-        elsewhere = cleaned_article("http://elsewhere.test", 1, "E", "X")
         for stop in (signal.SIGINT, signal.SIGTERM):
             with self.subTest(signal=stop.name):
-                asked_past = threading.Event()
-                site = serve_site(self, stalling_site(asked_past))
-                folder = self.folder / stop.name
-                folder.mkdir()
-                clip = folder / "2008-07-16.html"
-                clip.write_bytes(elsewhere)
-                process = subprocess.Popen(
-                    [str(PROGRAM), "--since", "2008-07-16", "--site", site, "--folder",
-                     str(folder), "--connections", "1", "--quiet"],
-                    stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-                self.assertTrue(asked_past.wait(RUN_LIMIT_SECONDS), "the walk never reached 5")
-                started = time.monotonic()
-                process.send_signal(stop)
-                out, errors = process.communicate(timeout=RUN_LIMIT_SECONDS)
-
-                self.assertLess(time.monotonic() - started, STOP_LIMIT_SECONDS)
-                self.assertEqual(process.returncode, 3, errors)
-                self.assertEqual(out.decode().splitlines(),
-                                 ["Saved to %s (stopped by the user)" % clip])
-                self.assertEqual(clip.read_bytes(), b"".join(
-                    cleaned_article(site, n, str(n), "B") for n in range(10, 5, -1)) + elsewhere)
-                self.assertEqual(os.listdir(folder), [clip.name])
+                stop_mid_walk(self, [str(PROGRAM)], self.folder / stop.name, str, stop,
+                              lambda process: process.pid)
 
 
 def main():
