@@ -97,16 +97,18 @@ enum class ClipOutcome {
 // that stopped the walk, could not be read. With nothing above limits.floor and nothing owed only
 // the list page is read, and the status says "Nothing new since " and the
 // floor.
-// A run stops when the front end's StopAsked says yes; it asks between pages
-// and every kStopPollEvery while it waits for a page or for the folder's
-// lock. A stop ends the walk at once, abandoning the fetches in flight as at
-// the walk's natural end, and what was read is saved as for any walk cut
-// short: merged into the clip, the record moved only over what was judged,
-// the status "Saved to PATH (stopped by the user...)" with the usual notes
-// after. A stop during the list page, before any article page was read, or
-// while another run holds the folder's lock writes nothing and says
-// "Nothing saved (stopped by the user...)". Once the lock is had the run
-// ends only with the clip and the record in place.
+// How a run stops: it asks the front end's StopAsked, on the thread that
+// called RunClip like every member of the front end, between pages and every
+// kStopPollEvery while it waits for a page or for the folder's lock; another
+// thread of the front end sets what StopAsked answers. A yes ends the walk at
+// once, abandoning the fetches in flight as at the walk's natural end, and
+// what was read is saved as for any walk cut short: merged into the clip,
+// the record moved only over what was judged, the status "Saved to PATH
+// (stopped by the user)" or "(stopped by the user; 2 pages could not be
+// read)". A stop during the list page or before any article page was read
+// writes nothing: kStoppedBeforeReadingStatus; one while another run holds
+// the folder's lock writes nothing either and says so. Once the lock is had
+// the run ends only with the clip and the record in place.
 ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits = {});
 ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
