@@ -6,7 +6,7 @@ namespace wendrel {
 
 namespace {
 
-constexpr std::int64_t kSecondsPerDay = 24 * 60 * 60;
+constexpr std::int64_t kSecondsPerDay = std::int64_t{24} * 60 * 60;
 
 // Days since 1970-01-01 of a date of the proleptic Gregorian calendar.
 std::int64_t DaysFromCivil(std::int64_t year, int month, int day) {

@@ -360,6 +360,12 @@ TEST_F(WendrelDlgTest, EnterInTheFolderFieldStartsARun) {
     EXPECT_TRUE(Exists(ClipPath()));
 }
 
+// Run pressed, and the bar moved: a few articles are read, many are not.
+void StartAndAwaitProgress(HWND dialog) {
+    Click(dialog, IDOK);
+    EXPECT_TRUE(PumpUntil(dialog, [dialog] { return BarPosition(dialog) > 0; }));
+}
+
 // Runs against the test site's slow site: 300 articles of 2008-07-20 at
 // 100 ms each, read one at a time, half a minute in all.
 class WendrelDlgSlowSiteTest : public WendrelDlgTest {
@@ -377,11 +383,6 @@ class WendrelDlgSlowSiteTest : public WendrelDlgTest {
     void PrepareSlowRun(HWND dialog) {
         ::SetDlgItemTextA(dialog, IDC_FOLDER, m_folder.c_str());
         PickDate(dialog, 2008, 7, 20);
-    }
-    // Run pressed, and the bar moved: a few articles are read, many are not.
-    void StartAndAwaitProgress(HWND dialog) {
-        Click(dialog, IDOK);
-        EXPECT_TRUE(PumpUntil(dialog, [dialog] { return BarPosition(dialog) > 0; }));
     }
     std::string SlowClipPath() const { return m_folder + "\\2008-07-20.html"; }
 
@@ -464,7 +465,8 @@ TEST_F(WendrelDlgSlowSiteTest, EscapeOrStopMidRunSavesWhatWasReadAndLeavesTheDia
 // Quit, the close box and Alt+F4 stop a run, and the dialog closes once what
 // was read is saved.
 TEST_F(WendrelDlgSlowSiteTest, QuitMidRunSavesWhatWasReadAndCloses) {
-    for (const auto& [name, quit] : kQuits) {
+    for (const auto& [name, way] : kQuits) {
+        const std::function<void(HWND)>& quit = way;
         CWendrelDlg dialog(*fetcher, writer);
         bool closed = false;
 

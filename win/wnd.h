@@ -21,7 +21,7 @@ class CWnd {
         return ::SendMessageA(m_hWnd, message, wParam, lParam);
     }
     bool IsIconic() const { return ::IsIconic(m_hWnd) != FALSE; }
-    void EnableWindow(bool enable) { ::EnableWindow(m_hWnd, enable ? TRUE : FALSE); }
+    void EnableWindow(bool enable) const { ::EnableWindow(m_hWnd, enable ? TRUE : FALSE); }
     // Whether the keyboard focus is on this window or a child of it.
     bool HasFocus() const;
 
