@@ -271,12 +271,17 @@ std::string UsageText() {
            "  --help             this text\n"
            "  --version          the program's version\n"
            "\n"
+           "Ctrl+C (also SIGTERM on Linux, Ctrl+Break on Windows) stops the run and\n"
+           "saves what it read; a second one ends the program at once, and the clip\n"
+           "file is never left cut.\n"
+           "\n"
            "The last line is the run's status. Exit status: 0 saved; 1 no articles\n"
-           "found; 2 bad arguments; 3 saved with a note (stopped early, pages unread\n"
-           "or without their article text); 4 the file or the record could not be\n"
-           "written, the folder's lock could not be taken, or another run kept the\n"
-           "folder for a minute; 5 out of memory or another resource; 6 the site did\n"
-           "not answer, nothing written; 130 stopped by Ctrl+C, nothing written.\n";
+           "found; 2 bad arguments; 3 saved with a note (stopped early, by Ctrl+C\n"
+           "too, pages unread or without their article text); 4 the file or the\n"
+           "record could not be written, the folder's lock could not be taken, or\n"
+           "another run kept the folder for a minute; 5 out of memory or another\n"
+           "resource; 6 the site did not answer, nothing written; 130 stopped before\n"
+           "any article was read, or while another run saved, nothing written.\n";
 }
 
 }  // namespace wendrel::cli

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/clip_dialog.h"
+#include "engine/clip_front_end.h"
 
 namespace wendrel::cli {
 

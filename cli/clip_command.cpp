@@ -3,9 +3,8 @@
 #include <new>
 #include <string>
 
-#include "cli/console_clip.h"
+#include "cli/console_front_end.h"
 #include "cli/console_stream.h"
-#include "cli/interruption.h"
 #include "cli/site_wait.h"
 #include "engine/failure.h"
 #include "engine/site.h"
@@ -13,8 +12,6 @@
 namespace wendrel::cli {
 
 namespace {
-
-constexpr char kInterruptedText[] = "Stopped by Ctrl+C: nothing was written";
 
 // The dialog's message for the failure; only its Korean words are recoded,
 // the path stays in the program's own bytes.
@@ -37,22 +34,30 @@ ExitCode ExitCodeOf(ClipOutcome outcome) {
             return kNoArticles;
         case ClipOutcome::noAnswer:
             return kNoAnswer;
+        case ClipOutcome::stopped:
+            return kStopped;
     }
     return kSaved;
 }
 
-void WaitForSite(const ClipRequest& request, PageFetcher& fetcher, ConsoleClip& clip) {
-    if (request.siteWait.count() > 0) {
+bool WaitForSite(const ClipRequest& request, PageFetcher& fetcher, ConsoleFrontEnd& clip) {
+    if (request.siteWait.count() == 0 ||
         WaitForAnswer(fetcher, ListPageAddress(request.siteBase), request.siteWait,
-                      [&clip] { clip.KeepPainting(); });
+                      [&clip] { return clip.StopAsked(); })) {
+        return true;
     }
+    clip.SetStatusText(kStoppedBeforeReadingStatus);
+    return false;
 }
 
 ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipFileWriter& writer,
                         Console& console) {
-    ConsoleClip clip(request.since, request.folder, console);
+    ConsoleFrontEnd clip(request.since, request.folder, console);
     return ReportingFailures(console, [&] {
-        WaitForSite(request, fetcher, clip);
+        if (!WaitForSite(request, fetcher, clip)) {
+            console.Status(ConsoleText(clip.Status()));
+            return kStopped;
+        }
         WalkLimits limits;
         limits.connections = request.connections;
         limits.siteAsWritten = request.siteAsWritten;
@@ -76,9 +81,6 @@ ExitCode ReportingFailures(Console& console, const std::function<ExitCode()>& ru
         // makes one, so it stands for a request the run cannot take.
         console.Failure(ConsoleTextFrom949(failure.what()));
         return kBadArguments;
-    } catch (const Interrupted&) {
-        console.Failure(kInterruptedText);
-        return kInterrupted;
     }
 }
 

@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "cli/console.h"
-#include "engine/clip_dialog.h"
+#include "engine/clip_front_end.h"
 #include "engine/clip_run.h"
 #include "engine/fetch/page_fetcher.h"
 #include "engine/store/clip_file.h"
@@ -21,8 +21,9 @@ enum ExitCode {
     kFileFailure = 4,
     kMemoryFailure = 5,
     kNoAnswer = 6,
-    // What a shell reports for a program that Ctrl+C ended.
-    kInterrupted = 130,
+    // Stopped before anything was saved; what a shell reports for a program
+    // that Ctrl+C ended.
+    kStopped = 130,
 };
 
 struct ClipRequest {
@@ -37,12 +38,13 @@ struct ClipRequest {
     PageText siteAsWritten{};
 };
 
-class ConsoleClip;
+class ConsoleFrontEnd;
 
 // When the request asks for it, keeps asking for the site's list page until it
 // answers or the request's wait is over, so that a run started before the
-// network is up still finds the site. Ctrl+C ends the wait as it ends a run.
-void WaitForSite(const ClipRequest& request, PageFetcher& fetcher, ConsoleClip& clip);
+// network is up still finds the site. A stop ends the wait as it ends a run,
+// and then the status says that nothing was saved: false.
+bool WaitForSite(const ClipRequest& request, PageFetcher& fetcher, ConsoleFrontEnd& clip);
 
 // Runs the clip and ends with the status text on standard output, or the
 // failure's message on standard error, as the last line.

@@ -12,9 +12,9 @@
 #include "cli/clip_command.h"
 #include "cli/console.h"
 #include "cli/console_stream.h"
-#include "cli/interruption.h"
 #include "cli/new_command.h"
 #include "cli/settings.h"
+#include "cli/stop_signals.h"
 #include "engine/fetch/page_fetcher.h"
 #include "engine/settings_file.h"
 #include "engine/site.h"
@@ -46,7 +46,7 @@ ClipRequest RequestOf(const ClipArguments& arguments) {
 
 int Main(const std::vector<std::string>& commandLine) {
     KeepRunningWhenOutputCloses();
-    ListenForInterruption();
+    ListenForStopSignals();
     const CalendarDate today = Today();
     const ParsedArguments parsed = ParseArguments(commandLine, today);
     if (!parsed.error.empty()) {

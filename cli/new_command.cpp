@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "cli/console_clip.h"
+#include "cli/console_front_end.h"
 #include "cli/console_stream.h"
 #include "engine/clip_run.h"
 #include "engine/failure.h"
@@ -48,9 +48,12 @@ bool Saved(ClipOutcome outcome) {
 
 ExitCode RunNewArticlesCommand(const ClipRequest& request, const std::optional<CalendarDate>& since,
                                PageFetcher& fetcher, ClipFileWriter& writer, Console& console) {
-    ConsoleClip clip(request.since, request.folder, console);
+    ConsoleFrontEnd clip(request.since, request.folder, console);
     return ReportingFailures(console, [&] {
-        WaitForSite(request, fetcher, clip);
+        if (!WaitForSite(request, fetcher, clip)) {
+            console.Status(ConsoleText(clip.Status()));
+            return kStopped;
+        }
         SiteRecord record(writer, ClipFolder(request.folder, writer.PathSeparator()),
                           request.siteBase);
         const RecordLookup lookup = record.Read();

@@ -6,7 +6,7 @@
 
 #include "cli/clip_command.h"
 #include "cli/console.h"
-#include "engine/clip_dialog.h"
+#include "engine/clip_front_end.h"
 #include "engine/fetch/page_fetcher.h"
 #include "engine/store/clip_file.h"
 

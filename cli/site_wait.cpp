@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <future>
-#include <thread>
+#include <optional>
 
 #include "engine/fetch/abandon_signal.h"
 
@@ -12,39 +12,27 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::chrono::milliseconds kWaitSlice{50};
 constexpr std::chrono::seconds kFirstPause{1};
 constexpr std::chrono::seconds kLongestPause{15};
 
-void PauseUntil(Clock::time_point end, const std::function<void()>& whileWaiting) {
-    for (Clock::time_point now = Clock::now(); now < end; now = Clock::now()) {
-        whileWaiting();
-        std::this_thread::sleep_for(std::min<Clock::duration>(kWaitSlice, end - now));
-    }
-}
-
 // The attempt runs on a thread of its own, so that the wait can give it up
-// at the deadline, or when whileWaiting throws, instead of when the fetcher
-// does.
-bool AttemptAnswers(PageFetcher& fetcher, const PageText& address, Clock::time_point deadline,
-                    const std::function<void()>& whileWaiting) {
+// at the deadline, or at a stop, instead of when the fetcher does. Whether
+// it got an answer; nothing when stopped.
+std::optional<bool> AttemptAnswers(PageFetcher& fetcher, const PageText& address,
+                                   Clock::time_point deadline, const StopQuestion& stopAsked) {
     AbandonSignal abandon;
     std::future<FetchEnd> attempt = std::async(std::launch::async, [&fetcher, &address, &abandon] {
         PageText page;
         return fetcher.ReadUrl(address, page, abandon).end;
     });
-    try {
-        while (attempt.wait_for(kWaitSlice) != std::future_status::ready &&
-               Clock::now() < deadline) {
-            whileWaiting();
-        }
-    } catch (...) {
-        // The future waits for the attempt as it goes: end it first.
-        abandon.Raise();
-        throw;
-    }
+    const auto ended = [&attempt](std::chrono::milliseconds slice) {
+        return attempt.wait_for(slice) == std::future_status::ready;
+    };
+    const WaitEnd end = WaitPolled(ended, stopAsked, deadline);
+    // The future waits for the attempt as it goes: end it first.
     abandon.Raise();
-    return attempt.get() == FetchEnd::answered;
+    const bool answered = attempt.get() == FetchEnd::answered;
+    return end == WaitEnd::stopped ? std::nullopt : std::optional<bool>(answered);
 }
 
 }  // namespace
@@ -57,15 +45,21 @@ std::chrono::seconds PauseAfter(int attempts) {
     return std::min(pause, kLongestPause);
 }
 
-void WaitForAnswer(PageFetcher& fetcher, const PageText& address, std::chrono::seconds limit,
-                   const std::function<void()>& whileWaiting) {
+bool WaitForAnswer(PageFetcher& fetcher, const PageText& address, std::chrono::seconds limit,
+                   const StopQuestion& stopAsked) {
     const Clock::time_point deadline = Clock::now() + limit;
-    for (int attempts = 1; !AttemptAnswers(fetcher, address, deadline, whileWaiting); ++attempts) {
-        const Clock::time_point next = Clock::now() + PauseAfter(attempts);
-        if (next >= deadline) {
-            return;
+    for (int attempts = 1;; ++attempts) {
+        const std::optional<bool> answered = AttemptAnswers(fetcher, address, deadline, stopAsked);
+        if (!answered) {
+            return false;
         }
-        PauseUntil(next, whileWaiting);
+        const Clock::time_point next = Clock::now() + PauseAfter(attempts);
+        if (*answered || next >= deadline) {
+            return true;
+        }
+        if (!PauseUnlessStopped(next, stopAsked)) {
+            return false;
+        }
     }
 }
 

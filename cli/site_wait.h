@@ -3,10 +3,10 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 
 #include "engine/fetch/page_fetcher.h"
 #include "engine/text/text.h"
+#include "engine/wait/polled_wait.h"
 
 namespace wendrel::cli {
 
@@ -16,9 +16,9 @@ std::chrono::seconds PauseAfter(int attempts);
 
 // Asks for address until an attempt gets an answer, of any status, or until
 // the next attempt would begin after limit. An attempt still in flight at the
-// limit is given up. whileWaiting runs now and then; what it throws ends the
-// wait at once.
-void WaitForAnswer(PageFetcher& fetcher, const PageText& address, std::chrono::seconds limit,
-                   const std::function<void()>& whileWaiting);
+// limit is given up. A yes from stopAsked ends the wait at once, the attempt
+// in flight given up: false then.
+bool WaitForAnswer(PageFetcher& fetcher, const PageText& address, std::chrono::seconds limit,
+                   const StopQuestion& stopAsked);
 
 }  // namespace wendrel::cli

@@ -1,20 +1,27 @@
 #!/usr/bin/env python3
 """A small demo news site for trying Wendrel out, served on loopback.
 
-    news_site.py serve BASE_FILE  serve on a free 127.0.0.1 port, writing the site's
-                              base address ("http://127.0.0.1:PORT") to BASE_FILE
+    news_site.py serve BASE_FILE [--slow SECONDS]
+        serve on a free 127.0.0.1 port, writing the site's base address
+        ("http://127.0.0.1:PORT") to BASE_FILE
+
+With --slow, the n-th newest article page is answered n * SECONDS after it
+was asked for, however many are asked for at once, and each page's path is
+printed once it is answered: a run can be watched, or pictured, midway.
 
 Pages are code page 949 in the layout Wendrel reads: the total list page links
 the newest article first, and each article page carries its registration
 date after the date label, then the title and the text between the markers.
 The articles are spread over the last week, dated relative to today, so that
-a run with today's date finds today's articles and stops at yesterday's.
+a run with today's date finds today's articles and stops at yesterday's; the
+newest of a day was registered latest.
 """
 
 import datetime
 import http.server
 import socketserver
 import sys
+import time
 
 LIST_PATH = "/kisa/list/total/home01.html"
 DATE_LABEL = "기사등록"
@@ -22,6 +29,9 @@ TITLE_MARKER = "<!-- #####  news title ##### -->"
 TEXT_MARKER = "<!-- ##### news text - auto ST ##### -->"
 END_MARKER = "<!-- ##### news text - auto END ##### -->"
 FIRST_NUMBER = 3001
+
+# Registration times of a day's articles, newest first.
+TIMES = ["17:40", "11:05", "08:20"]
 
 # Days ago -> (title, text) of each article that day, newest first.
 STORIES = {
@@ -37,16 +47,22 @@ STORIES = {
 }
 
 
-def articles(today):
-    """(number, date, title, text), newest first."""
+def registered(today):
+    """(number, date, time, title, text), newest first."""
     listed = []
     for days_ago in sorted(STORIES):
         date = today - datetime.timedelta(days=days_ago)
-        for title, text in STORIES[days_ago]:
-            listed.append((date, title, text))
+        for (title, text), time_of_day in zip(STORIES[days_ago], TIMES):
+            listed.append((date, time_of_day, title, text))
     newest = FIRST_NUMBER + len(listed) - 1
-    return [(newest - i, date.isoformat(), title, text)
-            for i, (date, title, text) in enumerate(listed)]
+    return [(newest - i, date.isoformat(), time_of_day, title, text)
+            for i, (date, time_of_day, title, text) in enumerate(listed)]
+
+
+def articles(today):
+    """(number, date, title, text), newest first."""
+    return [(number, date, title, text)
+            for number, date, _, title, text in registered(today)]
 
 
 def list_page(base, today):
@@ -58,11 +74,12 @@ def list_page(base, today):
 
 
 def article_page(number, today):
-    for listed, date, title, text in articles(today):
+    for listed, date, time_of_day, title, text in registered(today):
         if listed == number:
             return (
                 '<html><body><table><tr><td class="info">' + DATE_LABEL + " : <span>" + date +
-                " 09:30</span></td></tr></table>\n<div class=\"article\">" + TITLE_MARKER +
+                " " + time_of_day + "</span></td></tr></table>\n<div class=\"article\">" +
+                TITLE_MARKER +
                 "<font size=4><b>" + title + "</b></font>" + TEXT_MARKER +
                 '<script>// fontSet();</script><font size=2>' + text +
                 "</font><P align=justify />" + END_MARKER + "</div>\n<div>demo</div></body></html>"
@@ -81,6 +98,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             number = self.path[len("/arti/"):-len(".html")]
             if number.lstrip("-").isdigit():
                 body = article_page(int(number), today)
+                newest = registered(today)[0][0]
+                time.sleep(max(newest - int(number) + 1, 0) * self.server.slow_seconds)
         status = 200 if body is not None else 404
         body = body if body is not None else "<html>없는 기사</html>".encode("cp949")
         self.send_response(status)
@@ -88,19 +107,23 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.wfile.write(body)
+        if self.server.slow_seconds:
+            print(self.path, flush=True)
 
     def log_message(self, *_):
         pass
 
 
-def serve(base_file):
+def serve(base_file, slow_seconds=0.0):
     with socketserver.ThreadingTCPServer(("127.0.0.1", 0), Handler) as server:
+        server.slow_seconds = slow_seconds
         with open(base_file, "w") as out:
             out.write("http://127.0.0.1:%d\n" % server.server_address[1])
         server.serve_forever()
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3 or sys.argv[1] != "serve":
+    if len(sys.argv) not in (3, 5) or sys.argv[1] != "serve" or (
+            len(sys.argv) == 5 and sys.argv[3] != "--slow"):
         sys.exit(__doc__)
-    serve(sys.argv[2])
+    serve(sys.argv[2], float(sys.argv[4]) if len(sys.argv) == 5 else 0.0)

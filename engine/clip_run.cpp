@@ -4,9 +4,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <iterator>
 #include <new>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,6 +19,7 @@
 #include "engine/store/clip_store.h"
 #include "engine/text/site_spelling.h"
 #include "engine/unread_cause.h"
+#include "engine/wait/polled_wait.h"
 
 namespace wendrel {
 
@@ -39,6 +40,8 @@ constexpr char kNoAnswerStatus[] = "No answer from ";
 constexpr char kNothingSavedStatus[] = "Nothing saved";
 constexpr char kNothingNewStatus[] = "Nothing new since ";
 constexpr char kWaitingStatus[] = "Waiting while another run saves to ";
+constexpr char kStoppedNote[] = "stopped by the user";
+constexpr char kStoppedWhileWaitingNote[] = "stopped by the user while another run saved to ";
 constexpr char kRecordNotWritten[] = "; the record could not be written";
 constexpr char kNotesOpen[] = " (";
 constexpr char kNotesJoin[] = "; ";
@@ -48,13 +51,13 @@ constexpr char kArticlePageSuffix[] = ".html";
 
 class WaitCursor {
   public:
-    explicit WaitCursor(ClipDialog& dialog) : m_dialog(dialog) { m_dialog.ShowWaitCursor(); }
+    explicit WaitCursor(ClipFrontEnd& dialog) : m_dialog(dialog) { m_dialog.ShowWaitCursor(); }
     ~WaitCursor() { m_dialog.RemoveWaitCursor(); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 
   private:
-    ClipDialog& m_dialog;
+    ClipFrontEnd& m_dialog;
 };
 
 PageText UndatedStopNote() {
@@ -119,12 +122,17 @@ int NewestArticleNumber(const PageText& listPage, const PageText& siteBase,
     return NewestArticleNumber(listPage, WithoutTrailingSlash(siteAsWritten));
 }
 
-// The ten-byte date between the ">" that closes the date label's element and
-// the next space, or the empty text when the page has none. A failed search
+// Just after the ">" that closes the date label's element. A failed search
 // yields -1 and flows on: a page without the label is read from its first byte.
-PageText RegistrationDate(const PageText& page) {
+int DateStart(const PageText& page) {
     const int label = FindText(page, kDateLabel, 0);
-    const int dateStart = FindText(page, kLabelElementEnd, label) + 1;
+    return FindText(page, kLabelElementEnd, label) + 1;
+}
+
+// The ten-byte date between DateStart and the next space, or the empty text
+// when the page has none.
+PageText RegistrationDate(const PageText& page) {
+    const int dateStart = DateStart(page);
     const int dateEnd = FindText(page, kDateEnd, dateStart);
     if (dateEnd - dateStart != kDateLength) {
         return {};
@@ -136,6 +144,27 @@ struct ArticleContent {
     PageText bytes;
     bool found;  // both markers were there, in their order
 };
+
+bool LooksLikeTime(const PageText& text) {
+    const std::size_t colon = text.find(':');
+    const bool minutes =
+        (colon == 1 || colon == 2) &&
+        (text.size() == colon + 3 || (text.size() == colon + 6 && text[colon + 3] == ':'));
+    return minutes && std::all_of(text.begin(), text.end(),
+                                  [](char byte) { return IsDigit(byte) || byte == ':'; });
+}
+
+// The digits and colons after the space behind a page's recognised date, when
+// they are a time: hh:mm or hh:mm:ss. Empty otherwise.
+PageText RegistrationTime(const PageText& page) {
+    const int timeStart = DateStart(page) + kDateLength + Length(kDateEnd);
+    int timeEnd = timeStart;
+    while (timeEnd < Length(page) && (IsDigit(page[timeEnd]) || page[timeEnd] == ':')) {
+        ++timeEnd;
+    }
+    const PageText time = MidText(page, timeStart, timeEnd - timeStart);
+    return LooksLikeTime(time) ? time : PageText();
+}
 
 // From the title marker up to the end marker; MidText's clamping makes this the
 // page's head when the title marker is missing, and empty when the end marker is.
@@ -192,6 +221,11 @@ struct Walk {
     // never in place of an earlier copy.
     std::set<PageText> withoutText;
     bool siteStoppedAnswering = false;
+    bool stopped = false;  // by the user
+
+    // Cut short and not one article page read: an earlier clip of the date
+    // is worth more than an empty one.
+    bool SavesNothing() const { return (siteStoppedAnswering || stopped) && pagesRead == 0; }
 };
 
 // A run whose every dated page lacked its text most likely meets a site whose
@@ -258,13 +292,14 @@ class Streak {
     int m_length = 0;
 };
 
-Walk WalkArticles(ClipDialog& dialog, FetchWindow& window, const PageText& siteBase,
+Walk WalkArticles(ClipFrontEnd& dialog, FetchWindow& window, const PageText& siteBase,
                   const ArticleOrder& order, const PageText& since, const WalkLimits& limits) {
     Walk walk(limits.floor);
     Streak undated(kMaxPagesWithoutDate);
     Streak unread(kMaxUnreadInARow);
     int nextAsked = 0;
     int articlesRead = 0;
+    const StopQuestion stopAsked = [&dialog] { return dialog.StopAsked(); };
     for (int position = 0; order.At(position) != 0 || order.BoundAt(position); ++position) {
         if (order.BoundAt(position)) {
             walk.stopNote = BoundNote(limits.floor);
@@ -272,16 +307,26 @@ Walk WalkArticles(ClipDialog& dialog, FetchWindow& window, const PageText& siteB
         }
         const int number = order.At(position);
         const PageText address = ArticleAddress(siteBase, number);
-        dialog.SetStatusText(kReadingStatus + address);
-        while (order.At(nextAsked) != 0 && window.Outstanding() < limits.connections) {
-            window.Ask(ArticleAddress(siteBase, order.At(nextAsked++)));
+        std::optional<FetchedPage> taken;
+        if (!stopAsked()) {
+            dialog.SetStatusText(kReadingStatus + address);
+            while (order.At(nextAsked) != 0 && window.Outstanding() < limits.connections) {
+                window.Ask(ArticleAddress(siteBase, order.At(nextAsked++)));
+            }
+            taken = window.TakeOldest(stopAsked);
         }
-        const FetchedPage fetched = window.TakeOldest([&dialog] { dialog.KeepPainting(); });
+        if (!taken) {
+            walk.stopNote = kStoppedNote;
+            walk.stopped = true;
+            break;
+        }
+        const FetchedPage& fetched = *taken;
         const PageText date = RegistrationDate(fetched.page);
+        const PageText time = date.empty() ? PageText() : RegistrationTime(fetched.page);
         const bool beforeSince =
             order.IsNew(position) && !date.empty() && CompareText(since, date) > 0;
         walk.judged.Add(number, fetched.unread, beforeSince);
-        dialog.ArticleRead({++articlesRead, address, date,
+        dialog.ArticleRead({++articlesRead, address, date, time,
                             walk.unreadPages + (fetched.unread ? 1 : 0), number, fetched.unread,
                             beforeSince});
         if (beforeSince) {
@@ -311,28 +356,32 @@ Walk WalkArticles(ClipDialog& dialog, FetchWindow& window, const PageText& siteB
 }
 
 // The list page comes first and alone: nothing else can be asked for before
-// its newest article number is known.
-FetchedPage ListPage(ClipDialog& dialog, FetchWindow& window, const PageText& siteBase) {
+// its newest article number is known. Nothing when the run was stopped.
+std::optional<FetchedPage> ListPage(ClipFrontEnd& dialog, FetchWindow& window,
+                                    const PageText& siteBase) {
     window.Ask(ListPageAddress(siteBase));
-    return window.TakeOldest([&dialog] { dialog.KeepPainting(); });
+    return window.TakeOldest([&dialog] { return dialog.StopAsked(); });
 }
 
-// While another run saves to the folder the status says so, once, and the
-// window keeps painting.
-std::function<void()> WaitingForTheFolder(ClipDialog& dialog, const PageText& folder) {
+// While another run saves to the folder the status says so, once, and a stop
+// ends the wait.
+StopQuestion WaitingForTheFolder(ClipFrontEnd& dialog, const PageText& folder) {
     return [&dialog, folder, told = false]() mutable {
         if (!told) {
             dialog.SetStatusText(kWaitingStatus + folder);
             told = true;
         }
-        dialog.KeepPainting();
+        return dialog.StopAsked();
     };
 }
 
-ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+PageText NothingSaved(const PageText& note) {
+    return PageText(kNothingSavedStatus) + kNotesOpen + note + kNotesClose;
+}
+
+ClipOutcome Clip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                  const PageText& siteBase, const WalkLimits& limits, Pause& pause) {
     WaitCursor waitCursor(dialog);
-    dialog.EnterStage(ClipStage::reading);
     dialog.SetStatusText(kReadingStatus);
     const PageText since = FormatSinceDate(dialog.SinceDate());
 
@@ -348,14 +397,18 @@ ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& write
     Walk walk(limits.floor);
     {
         FetchWindow window(fetcher, pause, walkLimits.connections);
-        const FetchedPage listPage = ListPage(dialog, window, siteBase);
+        const std::optional<FetchedPage> listPage = ListPage(dialog, window, siteBase);
+        if (!listPage) {
+            dialog.SetStatusText(kStoppedBeforeReadingStatus);
+            return ClipOutcome::stopped;
+        }
         // An earlier clip of this date is worth more than an empty one.
-        if (listPage.unread) {
+        if (listPage->unread) {
             dialog.SetStatusText(kNoAnswerStatus + ListPageAddress(siteBase) +
-                                 UnreadCause(listPage.lastAttempt));
+                                 UnreadCause(listPage->lastAttempt));
             return ClipOutcome::noAnswer;
         }
-        const int newest = NewestArticleNumber(listPage.page, siteBase, limits.siteAsWritten);
+        const int newest = NewestArticleNumber(listPage->page, siteBase, limits.siteAsWritten);
         if (newest < 1) {
             dialog.SetStatusText(kNoArticlesStatus + ListPageAddress(siteBase));
             return ClipOutcome::noArticles;
@@ -367,19 +420,22 @@ ClipOutcome Clip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& write
         walk = WalkArticles(dialog, window, siteBase, ArticleOrder(newest, limits),
                             limits.walkSince.value_or(since), walkLimits);
     }
-    if (walk.siteStoppedAnswering && walk.pagesRead == 0) {
-        dialog.SetStatusText(PageText(kNothingSavedStatus) + kNotesOpen + walk.stopNote +
-                             kNotesClose);
-        return ClipOutcome::noAnswer;
+    if (walk.SavesNothing()) {
+        dialog.SetStatusText(NothingSaved(walk.stopNote));
+        return walk.stopped ? ClipOutcome::stopped : ClipOutcome::noAnswer;
     }
     CleanUpClip(walk.collected);
-    dialog.EnterStage(ClipStage::writing);
-    const PageText target =
-        store.Save(walk.collected, walk.withoutText, walk.siteStoppedAnswering,
+    // Once the lock is had a stop waits for the clip and the record.
+    const std::optional<PageText> target =
+        store.Save(walk.collected, walk.withoutText, walk.siteStoppedAnswering || walk.stopped,
                    WaitingForTheFolder(dialog, folder), limits.record, walk.judged);
+    if (!target) {
+        dialog.SetStatusText(NothingSaved(kStoppedWhileWaitingNote + folder));
+        return ClipOutcome::stopped;
+    }
     const PageText notes = WalkNotes(walk);
     const bool recordWritten = limits.record == nullptr || !limits.record->Failure();
-    dialog.SetStatusText(kSavedStatus + target + notes + (recordWritten ? "" : kRecordNotWritten));
+    dialog.SetStatusText(kSavedStatus + *target + notes + (recordWritten ? "" : kRecordNotWritten));
     return notes.empty() ? ClipOutcome::saved : ClipOutcome::savedWithNotes;
 }
 
@@ -399,13 +455,13 @@ PageText ClipFolder(const PageText& folderText, char separator) {
     return folderText;
 }
 
-ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits) {
     SystemPause pause;
     return RunClip(dialog, fetcher, writer, siteBase, limits, pause);
 }
 
-ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits, Pause& pause) {
     try {
         return Clip(dialog, fetcher, writer, siteBase, limits, pause);

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/clip_dialog.h"
+#include "engine/clip_front_end.h"
 #include "engine/fetch/abandon_signal.h"
 #include "engine/fetch/page_fetcher.h"
 #include "engine/store/clip_file.h"
@@ -61,6 +61,9 @@ struct WalkLimits {
     PageText siteAsWritten{};
 };
 
+// The status of a run stopped before it read an article page.
+inline constexpr char kStoppedBeforeReadingStatus[] = "Nothing saved (stopped by the user)";
+
 // How a run that raised no failure ended.
 enum class ClipOutcome {
     saved,
@@ -70,6 +73,9 @@ enum class ClipOutcome {
     // answer; nothing was written.
     noAnswer,
     nothingNew,  // nothing above the floor and nothing owed; nothing was written
+    // The front end asked the run to stop before any article page was read,
+    // or while another run held the folder; nothing was written.
+    stopped,
 };
 
 // Collects every article registered on or after the dialog's since date, newest
@@ -97,9 +103,21 @@ enum class ClipOutcome {
 // status, and never stands in place of an earlier copy of its article. With
 // nothing above limits.floor and nothing owed only the list page is read, and
 // the status says "Nothing new since " and the floor.
-ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+// How a run stops: it asks the front end's StopAsked, on the thread that
+// called RunClip like every member of the front end, between pages and every
+// kStopPollEvery while it waits for a page or for the folder's lock; another
+// thread of the front end sets what StopAsked answers. A yes ends the walk at
+// once, abandoning the fetches in flight as at the walk's natural end, and
+// what was read is saved as for any walk cut short: merged into the clip,
+// the record moved only over what was judged, the status "Saved to PATH
+// (stopped by the user)" or "(stopped by the user; 2 pages could not be
+// read)". A stop during the list page or before any article page was read
+// writes nothing: kStoppedBeforeReadingStatus; one while another run holds
+// the folder's lock writes nothing either and says so. Once the lock is had
+// the run ends only with the clip and the record in place.
+ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits = {});
-ClipOutcome RunClip(ClipDialog& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
                     const PageText& siteBase, const WalkLimits& limits, Pause& pause);
 
 // The date as a clip file is named and as the site writes registration dates:

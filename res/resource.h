@@ -7,6 +7,7 @@
 #define IDC_DATE 1002
 #define IDC_FOLDER 1005
 #define IDC_BROWSE 1006
+#define IDC_PROGRESS 1007
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -1,5 +1,6 @@
 #include "shell/wendrel_dlg.h"
 
+#include <cmath>
 #include <stdexcept>
 
 #include "engine/clip_run.h"
@@ -12,12 +13,36 @@
 #include "shell/minimised_icon.h"
 #include "shell/save_folder.h"
 #include "win/paint_dc.h"
-#include "win/paint_messages.h"
 #include "win/system_message.h"
 
 namespace {
 
 constexpr char kCaptionSuffix[] = " v0.1";
+constexpr char kRunCaption[] = "\xBD\xC7\xC7\xE0";   // 실행
+constexpr char kStopCaption[] = "\xC1\xDF\xC1\xF6";  // 중지
+
+// Posted by the run's thread as its last act.
+constexpr UINT kRunEnded = WM_APP + 1;
+
+// Steps of the progress bar: finer than its width in pixels.
+constexpr int kProgressSteps = 1000;
+
+// A failure of the run, thrown again on the dialog's thread for the guard to
+// report. The system describes an invalid argument's status in the user's
+// language when it can.
+[[noreturn]] void RethrowForTheUser(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const wendrel::InvalidArgumentFailure& invalid) {
+        const std::string systemText = SystemMessageText(wendrel::InvalidArgumentFailure::kStatus);
+        throw std::runtime_error(systemText.empty() ? invalid.what() : systemText);
+    }
+}
+
+bool Saved(wendrel::ClipOutcome outcome) {
+    return outcome == wendrel::ClipOutcome::saved ||
+           outcome == wendrel::ClipOutcome::savedWithNotes;
+}
 
 }  // namespace
 
@@ -27,11 +52,18 @@ CWendrelDlg::CWendrelDlg(wendrel::PageFetcher& fetcher, wendrel::ClipFileWriter&
       m_fetcher(fetcher),
       m_writer(writer) {}
 
+CWendrelDlg::~CWendrelDlg() {
+    m_stopAsked = true;
+}
+
 void CWendrelDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDOK, m_run);
     DDX_Control(pDX, IDC_STATUS, m_status);
     DDX_Control(pDX, IDC_DATE, m_datePicker);
     DDX_Control(pDX, IDC_FOLDER, m_folderEdit);
+    DDX_Control(pDX, IDC_BROWSE, m_browse);
+    DDX_Control(pDX, IDC_PROGRESS, m_progress);
 }
 
 BOOL CWendrelDlg::OnInitDialog() {
@@ -43,21 +75,112 @@ BOOL CWendrelDlg::OnInitDialog() {
     SetWindowText(GetWindowText() + kCaptionSuffix);
     m_strIniPath = wendrel::SettingsFilePath();
     m_folderEdit.SetWindowText(LoadSaveFolder(m_strIniPath));
+    m_progress.SetRange(0, kProgressSteps);
     return TRUE;
 }
 
-// One clip run; the dialog stays open whatever its outcome.
 void CWendrelDlg::OnOK() {
-    try {
-        wendrel::WalkLimits limits;
-        limits.connections = LoadConnections(m_strIniPath);
-        limits.siteAsWritten = wendrel::SiteAsWritten();
-        wendrel::RunClip(*this, m_fetcher, m_writer, wendrel::SiteBase(), limits);
-    } catch (const wendrel::InvalidArgumentFailure& failure) {
-        // The system describes the status in the user's language when it can.
-        const std::string systemText = SystemMessageText(wendrel::InvalidArgumentFailure::kStatus);
-        throw std::runtime_error(systemText.empty() ? failure.what() : systemText);
+    if (m_worker.Running()) {
+        m_stopAsked = true;
+        return;
     }
+    StartRun();
+}
+
+void CWendrelDlg::OnCancel() {
+    if (!m_worker.Running()) {
+        CDialog::OnCancel();
+        return;
+    }
+    m_closeWhenEnded = true;
+    m_stopAsked = true;
+}
+
+// Escape stops a run and leaves the dialog open on its status; without a
+// run it ends the dialog, as Quit does.
+bool CWendrelDlg::OnEscape() {
+    if (!m_worker.Running()) {
+        return false;
+    }
+    m_stopAsked = true;
+    return true;
+}
+
+// One clip run on the values the dialog shows now; the dialog answers while
+// it works, and only Stop and Quit reach it. The picker holds the local date
+// the user sees; it has no empty state.
+void CWendrelDlg::StartRun() {
+    wendrel::WalkLimits limits;
+    limits.connections = LoadConnections(m_strIniPath);
+    limits.siteAsWritten = wendrel::SiteAsWritten();
+    const wendrel::PageText site = wendrel::SiteBase();
+    SYSTEMTIME picked{};
+    m_datePicker.GetTime(picked);
+    m_since = wendrel::CalendarDate{picked.wYear, picked.wMonth, picked.wDay};
+    m_folder = m_folderEdit.GetWindowText();
+    m_span.emplace(m_since);
+    m_saved = false;
+    m_stopAsked = false;
+    m_closeWhenEnded = false;
+    m_worker.Start(m_hWnd, kRunEnded, [this, site, limits] {
+        m_saved = Saved(wendrel::RunClip(*this, m_fetcher, m_writer, site, limits));
+    });
+    ShowRunning(true);
+}
+
+bool CWendrelDlg::OnMessage(UINT message, WPARAM, LPARAM) {
+    if (message != kRunEnded) {
+        return false;
+    }
+    OnRunEnded();
+    return true;
+}
+
+// Every control comes back whatever ended the run, before a failure's box
+// shows; a Quit that waited for the run closes the dialog behind the box.
+void CWendrelDlg::OnRunEnded() {
+    const std::exception_ptr failure = m_worker.Finish();
+    ShowRunning(false);
+    m_progress.SetPos(m_saved ? kProgressSteps : 0);
+    if (m_closeWhenEnded) {
+        EndDialog(IDCANCEL);
+    }
+    if (failure) {
+        RethrowForTheUser(failure);
+    }
+}
+
+// While a run works, Run reads Stop, and nothing that would start something
+// else takes input; the keyboard focus leaves what goes numb for Stop.
+void CWendrelDlg::ShowRunning(bool running) {
+    m_run.SetWindowText(running ? kStopCaption : kRunCaption);
+    for (CWnd* control : {static_cast<CWnd*>(&m_datePicker), static_cast<CWnd*>(&m_folderEdit),
+                          static_cast<CWnd*>(&m_browse)}) {
+        if (running && control->HasFocus()) {
+            GotoDlgCtrl(m_run);
+        }
+        control->EnableWindow(!running);
+    }
+    if (running) {
+        m_progress.SetPos(0);
+        ShowShare(std::nullopt);
+        m_busyCursor.Show(m_hWnd);
+    } else {
+        m_progress.SetMarquee(false);
+        m_busyCursor.Hide();
+    }
+}
+
+// A span that cannot be divided yet, or at all, shows only that work goes on.
+void CWendrelDlg::ShowShare(std::optional<double> share) {
+    m_progress.SetMarquee(!share);
+    if (share) {
+        m_progress.SetPos(static_cast<int>(std::lround(*share * kProgressSteps)));
+    }
+}
+
+bool CWendrelDlg::OnSetCursor(UINT hitTest) {
+    return m_busyCursor.OnSetCursor(hitTest);
 }
 
 bool CWendrelDlg::OnCommand(int id, int code) {
@@ -100,32 +223,30 @@ HCURSOR CWendrelDlg::OnQueryDragIcon() {
     return static_cast<HCURSOR>(m_hIcon);
 }
 
-// The picker holds the local date the user sees; it has no empty state.
 wendrel::CalendarDate CWendrelDlg::SinceDate() {
-    SYSTEMTIME time{};
-    m_datePicker.GetTime(time);
-    return wendrel::CalendarDate{time.wYear, time.wMonth, time.wDay};
+    return m_since;
 }
 
 wendrel::PageText CWendrelDlg::FolderText() {
-    return m_folderEdit.GetWindowText();
+    return m_folder;
 }
 
-// The run keeps the thread from painting: show each status as it is set.
+// Sent to the dialog's thread, which paints it.
 void CWendrelDlg::SetStatusText(const wendrel::PageText& text) {
     m_status.SetWindowText(text);
-    m_status.UpdateWindow();
 }
 
-void CWendrelDlg::ShowWaitCursor() {
-    m_waitCursor.emplace();
+// The dialog's own thread shows the busy cursor for as long as the run
+// works: a cursor set on the run's thread would never show.
+void CWendrelDlg::ShowWaitCursor() {}
+
+void CWendrelDlg::RemoveWaitCursor() {}
+
+bool CWendrelDlg::StopAsked() {
+    return m_stopAsked;
 }
 
-void CWendrelDlg::RemoveWaitCursor() {
-    m_waitCursor.reset();
-}
-
-// Input stays queued as before: a click now would land in a run half done.
-void CWendrelDlg::KeepPainting() {
-    DispatchPaintMessages();
+void CWendrelDlg::ArticleRead(const wendrel::WalkProgress& progress) {
+    m_span->Pass(progress.date, progress.time);
+    ShowShare(m_span->Share());
 }

@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "cli/console_clip.h"
+#include "cli/console_front_end.h"
 #include "cli/new_command.h"
 #include "cli/site_wait.h"
 #include "engine/clip_run.h"
@@ -146,6 +147,36 @@ TEST(SiteWaitTest, PausesGrowToFifteenSeconds) {
                                          {5, 15}, {6, 15}, {1000, 15}};
     for (const auto& [attempts, seconds] : cases) {
         EXPECT_EQ(PauseAfter(attempts).count(), seconds) << attempts;
+    }
+}
+
+// A site that is not up yet: each attempt gets no answer, and the first is
+// held until the wait gives it up.
+class SiteNotUp : public FakeSite {
+  public:
+    using FakeSite::ReadUrl;
+    FetchResult ReadUrl(const PageText& address, PageText& page, AbandonSignal& abandon) override {
+        FakeSite::ReadUrl(address, page, abandon);
+        while (holdFirst && RequestsFor(address) == 1 && !abandon.Raised()) {
+            abandon.WaitFor(std::chrono::milliseconds(100));
+        }
+        return {0, FetchEnd::noAnswer, 0, -1};
+    }
+    bool holdFirst = false;
+};
+
+// Within an attempt and within the pause after it; a wait that missed the
+// stop would go on for the minute.
+TEST(SiteWaitTest, AStopEndsTheWaitWhereverItIs) {
+    for (const bool duringTheAttempt : {true, false}) {
+        SCOPED_TRACE(duringTheAttempt ? "during the attempt" : "during the pause");
+        SiteNotUp site;
+        site.holdFirst = duringTheAttempt;
+        const PageText address = FakeSite::ListAddress();
+
+        EXPECT_FALSE(WaitForAnswer(site, address, std::chrono::seconds(60),
+                                   [&site, &address] { return site.RequestsFor(address) > 0; }));
+        EXPECT_EQ(site.RequestsFor(address), 1);
     }
 }
 
@@ -355,10 +386,11 @@ TEST(ProgressLineTest, StaysWithinTheTerminalByShorteningTheAddressFromItsBeginn
     for (const ProgressCase& expected : cases) {
         SCOPED_TRACE(expected.columns);
         const WalkProgress progress{
-            12, "http://site.example/arti/123456.html", expected.date, 0, 123456, false, false};
+            12, "http://site.example/arti/123456.html", expected.date, "", 0, 123456, false, false};
         EXPECT_EQ(ProgressLine(progress, expected.columns), expected.line);
     }
-    const WalkProgress controlled{1, "http://a\x1B[2J\x7F/arti/1.html", "\r", 0, 1, false, false};
+    const WalkProgress controlled{1,    "http://a\x1B[2J\x7F/arti/1.html", "\r", "", 0, 1, false,
+                                  false};
     EXPECT_EQ(ProgressLine(controlled, 0), "1 read, 0 unread: http://a?[2J?/arti/1.html ?");
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <map>
 #include <new>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "engine/failure.h"
 #include "engine/store/clip_store.h"
+#include "engine/store/site_record.h"
 #include "engine/text/site_spelling.h"
 #include "tests/case_name.h"
 #include "tests/fakes.h"
@@ -491,6 +493,96 @@ INSTANTIATE_TEST_SUITE_P(Cases, EarlierClipTest, ::testing::Values(
     CaseName());
 // clang-format on
 
+// Where a stop is asked: from the start, once a number of article pages was
+// judged, once article 7 was first asked for (its retry waits a real second),
+// or while another run holds the folder.
+enum class StopAt { start, judged3, judged7, retrying7, waitingForTheFolder };
+
+struct StopCase {
+    const char* name;
+    StopAt at;
+    std::map<int, testing::Answer> answers;  // of articles 9 to 1; the rest are dated pages
+    PageText status;
+    PageText clip;    // of the date, which held article 2 before the run
+    PageText record;  // the record file, which held "http://news.test 2 1"
+    ClipOutcome outcome;
+};
+
+const PageText kOldTwo = CleanedArticle(2, "Old", "X");
+constexpr char kRecordPath[] = "C:\\Clips\\wendrel-record.txt";
+const PageText kRecordBefore = PageText(kBase) + " 2 1\r\n";
+const PageText kStoppedSaved = kSaved + " (stopped by the user";
+
+class StopTest : public ClipRunTest, public ::testing::WithParamInterface<StopCase> {
+  protected:
+    std::function<bool()> StopWhen(StopAt at) {
+        switch (at) {
+            case StopAt::start:
+                return [] { return true; };
+            case StopAt::judged3:
+                return [this] { return dialog.progress.size() >= 3; };
+            case StopAt::judged7:
+                return [this] { return dialog.progress.size() >= 7; };
+            case StopAt::retrying7:
+                return [this] { return site.RequestsFor(FakeSite::ArticleAddress(7)) > 0; };
+            case StopAt::waitingForTheFolder:
+                return [this] { return dialog.statuses.back().rfind("Waiting", 0) == 0; };
+        }
+        return {};
+    }
+};
+
+// A --new run from the record at 2, owing 1: the walk reads 9 down to 3, then 1.
+TEST_P(StopTest, KeepsWhatWasReadAndMovesTheRecordOnlyOverWhatWasJudged) {
+    const StopCase& c = GetParam();
+    SystemPause pause;
+    site.SetNewest(9);
+    for (int number = 1; number <= 9; ++number) {
+        site.SetArticle(number, testing::ArticlePage("2008-07-20", "T", "B"));
+    }
+    for (const auto& [number, answer] : c.answers) {
+        site.answers[FakeSite::ArticleAddress(number)] = {answer};
+    }
+    disk.files = {{kClipPath, kOldTwo}, {kRecordPath, kRecordBefore}};
+    if (c.at == StopAt::waitingForTheFolder) {
+        disk.lockedFolders.insert("C:\\Clips\\");
+    }
+    dialog.stopWhen = StopWhen(c.at);
+    SiteRecord record(disk, "C:\\Clips\\", kBase);
+    WalkLimits limits;
+    limits.floor = 2;
+    limits.owed = {1};
+    limits.walkSince = PageText();
+    limits.record = &record;
+
+    EXPECT_EQ(RunClip(dialog, site, disk, kBase, limits, pause), c.outcome);
+
+    EXPECT_EQ(dialog.statuses.back(), c.status);
+    EXPECT_EQ(disk.files,
+              (std::map<PageText, PageText>{{kClipPath, c.clip}, {kRecordPath, c.record}}));
+    EXPECT_EQ(dialog.cursorsRemoved, 1);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cases, StopTest, ::testing::Values(
+    StopCase{"BeforeTheFirstArticlePage", StopAt::start, {},
+             "Nothing saved (stopped by the user)", kOldTwo, kRecordBefore, ClipOutcome::stopped},
+    StopCase{"AfterSomePages", StopAt::judged3, {{8, kRedirectLoop}},
+             kStoppedSaved + "; 1 page could not be read)",
+             Articles(9, 9) + testing::UnreadArticle(8) + Articles(7, 7) + kOldTwo, kRecordBefore,
+             ClipOutcome::savedWithNotes},
+    // Every new page judged: the record moves over them, and 1 is still owed.
+    StopCase{"BeforeThePagesOwed", StopAt::judged7, {},
+             kStoppedSaved + ")", Articles(9, 3) + kOldTwo, PageText(kBase) + " 9 1\r\n",
+             ClipOutcome::savedWithNotes},
+    StopCase{"WhileAPageIsRetried", StopAt::retrying7, {{7, kNoAnswer}},
+             kStoppedSaved + ")", Articles(9, 8) + kOldTwo, kRecordBefore, ClipOutcome::savedWithNotes},
+    StopCase{"WhileAnotherRunHoldsTheFolder", StopAt::waitingForTheFolder, {},
+             "Nothing saved (stopped by the user while another run saved to C:\\Clips\\)", kOldTwo,
+             kRecordBefore, ClipOutcome::stopped}),
+    CaseName());
+// clang-format on
+
 TEST(ClipRunRetryTest, OneConnectionAsksAgainForTheSamePageBeforeTheNext) {
     FakeDialog dialog;
     FakeSite site;
@@ -528,25 +620,32 @@ TEST_F(ClipRunTest, TellsHowTheRunEnded) {
     EXPECT_EQ(RunClip(dialog, site, disk, kBase), ClipOutcome::savedWithNotes);
 }
 
-TEST_F(ClipRunTest, ReportsEveryJudgedArticleWithItsDate) {
+// The time after the date comes with it where it is one: hh:mm, h:mm:ss.
+TEST_F(ClipRunTest, ReportsEveryJudgedArticleWithItsDateAndTime) {
     testing::FakePause pause;
-    site.SetNewest(3);
-    site.SetArticle(3, testing::ArticlePage("2008-07-17", "T3", "B3"));
-    site.answers[FakeSite::ArticleAddress(2)] = {kNoAnswer};
-    site.SetArticle(1, testing::ArticlePage("2008-07-15", "T1", "B1"));
+    const auto withTime = [](const PageText& date, const PageText& time) {
+        PageText page = testing::ArticlePage(date, "T", "B");
+        return page.replace(page.find(" 09:30"), 6, " " + time);
+    };
+    site.SetNewest(4);
+    site.SetArticle(4, testing::ArticlePage("2008-07-17", "T4", "B4"));
+    site.answers[FakeSite::ArticleAddress(3)] = {kNoAnswer};
+    site.SetArticle(2, withTime("2008-07-16", "9:05:59"));
+    site.SetArticle(1, withTime("2008-07-15", "12:3x"));
 
     RunClip(dialog, site, disk, kBase, WalkLimits{}, pause);
 
     std::vector<std::string> seen;
     for (const WalkProgress& step : dialog.progress) {
         seen.push_back(std::to_string(step.articlesRead) + " " + step.address + " [" + step.date +
-                       "] " + std::to_string(step.pagesUnread));
+                       "|" + step.time + "] " + std::to_string(step.pagesUnread));
     }
     // The article that ends the walk was read too.
     EXPECT_EQ(seen, (std::vector<std::string>{
-                        "1 " + FakeSite::ArticleAddress(3) + " [2008-07-17] 0",
-                        "2 " + FakeSite::ArticleAddress(2) + " [] 1",
-                        "3 " + FakeSite::ArticleAddress(1) + " [2008-07-15] 1",
+                        "1 " + FakeSite::ArticleAddress(4) + " [2008-07-17|09:30] 0",
+                        "2 " + FakeSite::ArticleAddress(3) + " [|] 1",
+                        "3 " + FakeSite::ArticleAddress(2) + " [2008-07-16|9:05:59] 1",
+                        "4 " + FakeSite::ArticleAddress(1) + " [2008-07-15|] 1",
                     }));
 }
 
@@ -672,7 +771,12 @@ TEST(ClipStoreTest, ALockNotHadWithinTheWaitIsALockViolation) {
 
     try {
         store.Save(
-            "clip", {}, false, [&waits] { ++waits; }, nullptr, JudgedArticles(0));
+            "clip", {}, false,
+            [&waits] {
+                ++waits;
+                return false;
+            },
+            nullptr, JudgedArticles(0));
         FAIL() << "no failure";
     } catch (const FileFailure& failure) {
         EXPECT_EQ(failure.Cause(), FileCause::lockViolation);

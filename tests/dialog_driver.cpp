@@ -105,6 +105,29 @@ void CALLBACK DialogDriver::AnswerBoxes(HWND, UINT, UINT_PTR timer, DWORD) {
     }
 }
 
+bool PumpUntil(HWND dialog, const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > timeoutMs) {
+            return false;
+        }
+        // Woken by a message, or after a while to look again.
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                ::PostQuitMessage(static_cast<int>(message.wParam));
+                return false;
+            }
+            if (!::IsWindow(dialog) || !::IsDialogMessageA(dialog, &message)) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageA(&message);
+            }
+        }
+    }
+    return true;
+}
+
 void Click(HWND dialog, int id) {
     ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));

@@ -55,6 +55,14 @@ class DialogDriver {
     std::function<void(HWND)> m_whileOpen;
 };
 
+// How long a test waits for what a dialog is about to do, far longer than it
+// takes even on a loaded machine.
+constexpr DWORD kAwaitMs = 10000;
+
+// Handles the thread's messages as the dialog's modal loop does until done
+// says so or timeoutMs have passed; whether done said so.
+bool PumpUntil(HWND dialog, const std::function<bool()>& done, DWORD timeoutMs = kAwaitMs);
+
 // Presses a button as a click does, through the dialog's own command path.
 void Click(HWND dialog, int id);
 

@@ -76,7 +76,9 @@ def main():
                        capture_output=True, check=True)
         wait_for(clip.exists, "the clip file")
 
-        subprocess.run(["xdotool", "key", "--window", window, "Escape"], env=environment,
+        # Alt+F4 closes the dialog even before the run has told it that it
+        # ended; Escape then would only stop the run.
+        subprocess.run(["xdotool", "key", "--window", window, "alt+F4"], env=environment,
                        capture_output=True, check=True)
         wendrel.wait(timeout=WAIT_SECONDS)
         wendrel = None

@@ -2,7 +2,9 @@
 // clip run can be driven and observed without a window, a network or a disk.
 #pragma once
 
+#include <algorithm>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -12,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/clip_dialog.h"
+#include "engine/clip_front_end.h"
 #include "engine/failure.h"
 #include "engine/fetch/page_fetcher.h"
 #include "engine/store/clip_file.h"
@@ -25,7 +27,7 @@ constexpr char kTitleMarker[] = "<!-- #####  news title ##### -->";
 constexpr char kTextMarker[] = "<!-- ##### news text - auto ST ##### -->";
 constexpr char kEndMarker[] = "<!-- ##### news text - auto END ##### -->";
 
-class FakeDialog : public ClipDialog {
+class FakeDialog : public ClipFrontEnd {
   public:
     CalendarDate since{2008, 7, 16};
     PageText folder = "C:\\Clips";
@@ -33,14 +35,19 @@ class FakeDialog : public ClipDialog {
     std::vector<WalkProgress> progress;
     int cursorsShown = 0;
     int cursorsRemoved = 0;
-    int paintsWhileWaiting = 0;
+    int stopQuestions = 0;
+    // Asked in StopAsked, on the run's thread; no stop when there is none.
+    std::function<bool()> stopWhen;
 
     CalendarDate SinceDate() override { return since; }
     PageText FolderText() override { return folder; }
     void SetStatusText(const PageText& text) override { statuses.push_back(text); }
     void ShowWaitCursor() override { ++cursorsShown; }
     void RemoveWaitCursor() override { ++cursorsRemoved; }
-    void KeepPainting() override { ++paintsWhileWaiting; }
+    bool StopAsked() override {
+        ++stopQuestions;
+        return stopWhen && stopWhen();
+    }
     void ArticleRead(const WalkProgress& step) override { progress.push_back(step); }
 };
 
@@ -69,6 +76,12 @@ class FakeSite : public PageFetcher {
         const Answer answer = Next(address);
         page = answer.body;
         return {static_cast<int>(page.size()), answer.end, answer.status, answer.retryAfterSeconds};
+    }
+
+    // How often address was asked for, from any thread.
+    int RequestsFor(const PageText& address) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return static_cast<int>(std::count(requests.begin(), requests.end(), address));
     }
 
     static PageText ListAddress() { return PageText(kBase) + "/kisa/list/total/home01.html"; }

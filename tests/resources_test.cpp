@@ -146,6 +146,7 @@ TEST(ResourcesTest, DialogTemplateIsTheKoreanMainDialog) {
          8},  // 저장날짜 :
         {IDC_STATIC, u"#130", u"~ \xCD5C\xADFC\xAE4C\xC9C0", 0x50020000, 0, 112, 8, 36,
          8},  // ~ 최근까지
+        {IDC_PROGRESS, u"MSCTLS_PROGRESS32", u"", 0x50000000, 0, 5, 63, 132, 14},
     };
     EXPECT_EQ(controls, expected);
 }
@@ -204,14 +205,16 @@ TEST(ResourcesTest, VersionRecordIs1001WithAKoreanStringBlock) {
     EXPECT_EQ(VersionString(record, "OriginalFilename"), "Wendrel.exe");
 }
 
-TEST(ResourcesTest, ManifestAsksOnlyToRunAsTheInvoker) {
+// The common controls of version 6 draw the progress bar's marquee.
+TEST(ResourcesTest, ManifestRunsAsTheInvokerWithTheCommonControlsOfVersion6) {
     DWORD size = 0;
     const std::uint8_t* manifest =
         Resource(RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID, kKorean, &size);
     ASSERT_NE(manifest, nullptr);
     const std::string text(reinterpret_cast<const char*>(manifest), size);
     EXPECT_NE(text.find("level=\"asInvoker\" uiAccess=\"false\""), std::string::npos);
-    EXPECT_EQ(text.find("<dependency"), std::string::npos);
+    EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+              std::string::npos);
 }
 
 }  // namespace

@@ -64,12 +64,13 @@ ARTICLES = {
 }
 
 
-def news_page(date, title, body):
+def news_page(date, title, body, time_of_day="09:30"):
     """An article page laid out as the news site lays it out; title and body
     are bytes of code page 949."""
     return (
         b'<html><table><tr><td class="info">' + DATE_LABEL + b" : <span>" +
-        date.encode() + b" 09:30</span></td></tr></table>\n" + TITLE_MARKER + title +
+        date.encode() + b" " + time_of_day.encode() + b"</span></td></tr></table>\n" +
+        TITLE_MARKER + title +
         TEXT_START_MARKER + body + END_MARKER + b"\n<div>footer</div></html>")
 
 
@@ -313,13 +314,15 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         undated: 60 articles without a date;
         stalled: 1 article that never answers;
         growing: as many articles as /grow?to=N last said, all dated today;
-        twin:    the same as growing, under its own name.
+        twin:    the same as growing, under its own name;
+        slow:    SLOW_ARTICLES dated SLOW_DATE, their times spread over the day
+                 (the newest latest), each answered after SLOW_ANSWER_SECONDS.
         Busy answers are 503 with Retry-After: 0, so that retries come at once."""
         _, _, name, rest = url.path.split("/", 3)
         base = "%s/site/%s" % (self.base(), name)
         newest = {"notes": 8, "gone": 20, "undated": 60, "stalled": 1,
                   "growing": self.server.growing_newest,
-                  "twin": self.server.growing_newest}.get(name)
+                  "twin": self.server.growing_newest, "slow": SLOW_ARTICLES}.get(name)
         if newest is None:
             self.not_found(url)
         elif rest == "kisa/list/total/home01.html":
@@ -332,6 +335,15 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
     def scenario_article(self, url, name, number):
         if name == "stalled":
             self.hold()
+            return
+        if name == "slow":
+            if not 1 <= number <= SLOW_ARTICLES:
+                self.not_found(url)
+                return
+            time.sleep(SLOW_ANSWER_SECONDS)
+            minutes = number * 24 * 60 // (SLOW_ARTICLES + 1)
+            self.send_body(news_page(SLOW_DATE, b"T%d" % number, b"B%d" % number,
+                                     "%02d:%02d" % divmod(minutes, 60)))
             return
         if name in ("growing", "twin"):
             self.send_body(news_page(datetime.date.today().isoformat(),
@@ -463,6 +475,10 @@ class PaceLimiter:
     def refuse(self, handler):
         handler.fail_as("503", empty=True)
 
+
+SLOW_ARTICLES = 300
+SLOW_DATE = "2008-07-20"
+SLOW_ANSWER_SECONDS = 0.1
 
 LIMITED_PREFIX = "/limited/"
 PACED_PREFIX = "/paced/"

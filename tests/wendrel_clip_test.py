@@ -70,6 +70,28 @@ class SlowArticles(test_server.SiteHandler):
         super().do_GET()
 
 
+def stalling_site(asked_past):
+    """A handler of ten dated articles whose pages from 5 down are held
+    unanswered, asked_past set once one is asked for: with one connection a
+    run that asks for 5 has judged 10 down to 6, and waits."""
+
+    class StallingSite(test_server.SiteHandler):
+        def do_GET(self):
+            path = self.path.split("?")[0]
+            number = re.fullmatch(r"/arti/(\d+)\.html", path)
+            if path == "/kisa/list/total/home01.html":
+                self.send_body(b'<a href="%s/arti/10.html">top</a>' % self.base().encode())
+            elif number and int(number.group(1)) <= 5:
+                asked_past.set()
+                self.hold()
+            elif number:
+                self.send_body(test_server.news_page("2008-07-20", number.group(1).encode(), b"B"))
+            else:
+                self.not_found(path)
+
+    return StallingSite
+
+
 def as_lone_user(test, program):
     """The words that run program as LONE_USER, for what root may do anyway;
     skips test where that user cannot run it (no setpriv, a bare chroot)."""
@@ -163,8 +185,9 @@ class Run:
 def stop_with_ctrl_c(test, command, folder, process_of):
     """Starts a run over a site that stalls at its last article, presses
     Ctrl+C (SIGINT, which Wine hands to the program as Ctrl+C) once that
-    article was asked for, and checks that the run stopped at once and wrote
-    nothing. process_of names the process that gets the signal."""
+    article was asked for, and checks that the run stopped at once and, having
+    read no article, wrote nothing. process_of names the process that gets the
+    signal."""
     earlier = folder / "2008-07-16.html"
     earlier.write_bytes(b"earlier clip")
     asked = requests_seen("/site/stalled/arti/1.html").count("GET ")
@@ -178,10 +201,38 @@ def stop_with_ctrl_c(test, command, folder, process_of):
     out, errors = process.communicate(timeout=RUN_LIMIT_SECONDS)
 
     test.assertLess(time.monotonic() - started, STOP_LIMIT_SECONDS)
-    test.assertEqual(process.returncode, 130)
-    test.assertEqual(errors.decode().splitlines()[-1], "Stopped by Ctrl+C: nothing was written")
+    test.assertEqual(process.returncode, 130, errors)
+    test.assertEqual(out.decode().splitlines()[-1], "Nothing saved (stopped by the user)")
     test.assertEqual(sorted(entry.name for entry in folder.iterdir()), ["2008-07-16.html"])
     test.assertEqual(earlier.read_bytes(), b"earlier clip")
+
+
+def stop_mid_walk(test, command, folder, path_of, stop, process_of):
+    """Sends stop to a run of command into folder once it judged articles 10
+    down to 6 of a stalling site, and checks that they were saved at once,
+    each once, before the earlier clip's article, exit 3. path_of names a
+    path as the program does."""
+    elsewhere = cleaned_article("http://elsewhere.test", 1, "E", "X")
+    asked_past = threading.Event()
+    site = serve_site(test, stalling_site(asked_past))
+    folder.mkdir()
+    clip = folder / "2008-07-16.html"
+    clip.write_bytes(elsewhere)
+    process = subprocess.Popen(
+        [*command, "--since", "2008-07-16", "--site", site, "--folder", path_of(folder),
+         "--connections", "1", "--quiet"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    test.assertTrue(asked_past.wait(RUN_LIMIT_SECONDS), "the walk never reached 5")
+    started = time.monotonic()
+    os.kill(process_of(process), stop)
+    out, errors = process.communicate(timeout=RUN_LIMIT_SECONDS)
+
+    test.assertLess(time.monotonic() - started, STOP_LIMIT_SECONDS)
+    test.assertEqual(process.returncode, 3, errors)
+    test.assertEqual(out.decode().splitlines(),
+                     ["Saved to %s (stopped by the user)" % path_of(clip)])
+    test.assertEqual(clip.read_bytes(), b"".join(
+        cleaned_article(site, n, str(n), "B") for n in range(10, 5, -1)) + elsewhere)
+    test.assertEqual(os.listdir(folder), [clip.name])
 
 
 def only_child(process):
@@ -224,6 +275,10 @@ class WindowsRunTest(unittest.TestCase):
         stop_with_ctrl_c(self, [*LAUNCHER, str(PROGRAM), "--since", "2008-07-16", "--site",
                                 SITE + "/site/stalled", "--folder", windows_path(self.folder)],
                          self.folder, only_child)
+
+    def test_ctrl_c_mid_walk_saves_what_was_read(self):
+        stop_mid_walk(self, [*LAUNCHER, str(PROGRAM)], self.folder / "stopped", windows_path,
+                      signal.SIGINT, only_child)
 
     def test_new_runs_share_the_record_through_windows_paths(self):
         clip_new_articles_thrice(self, [*LAUNCHER, str(PROGRAM), "--folder",
@@ -459,6 +514,12 @@ class WendrelClipTest(unittest.TestCase):
                 stop_with_ctrl_c(self, [str(PROGRAM), "--since", "2008-07-16", "--site",
                                         SITE + "/site/stalled", "--folder", str(self.folder),
                                         *new], self.folder, lambda process: process.pid)
+
+    def test_a_stop_mid_walk_saves_what_was_read_once_into_the_clip(self):
+        for stop in (signal.SIGINT, signal.SIGTERM):
+            with self.subTest(signal=stop.name):
+                stop_mid_walk(self, [str(PROGRAM)], self.folder / stop.name, str, stop,
+                              lambda process: process.pid)
 
 
 def main():

@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <new>
+#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +24,7 @@
 #include "shell/save_folder.h"
 #include "tests/dialog_driver.h"
 #include "tests/fakes.h"
+#include "tests/test_site.h"
 #include "win/system_message.h"
 #include "win/win_app.h"
 
@@ -61,6 +66,34 @@ std::string Text(HWND dialog, int id) {
     char text[1024] = "";
     ::GetDlgItemTextA(dialog, id, text, sizeof text);
     return text;
+}
+
+constexpr char kRunCaption[] = "\xBD\xC7\xC7\xE0";   // 실행
+constexpr char kStopCaption[] = "\xC1\xDF\xC1\xF6";  // 중지
+
+// Between runs every control takes input again and Run reads Run.
+bool Idle(HWND dialog) {
+    return ::IsWindowEnabled(::GetDlgItem(dialog, IDC_BROWSE)) != FALSE;
+}
+
+void AwaitRunEnd(HWND dialog) {
+    EXPECT_TRUE(PumpUntil(dialog, [dialog] { return Idle(dialog); })) << "the run did not end";
+}
+
+int BarPosition(HWND dialog) {
+    return static_cast<int>(::SendDlgItemMessageA(dialog, IDC_PROGRESS, PBM_GETPOS, 0, 0));
+}
+
+int BarFull(HWND dialog) {
+    return static_cast<int>(::SendDlgItemMessageA(dialog, IDC_PROGRESS, PBM_GETRANGE, FALSE, 0));
+}
+
+// The cursor the dialog sets over its status line, as a move of the mouse asks.
+HCURSOR CursorOverStatus(HWND dialog) {
+    const HWND status = ::GetDlgItem(dialog, IDC_STATUS);
+    ::SendMessageA(status, WM_SETCURSOR, reinterpret_cast<WPARAM>(status),
+                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return ::GetCursor();
 }
 
 void PickDate(HWND dialog, WORD year, WORD month, WORD day) {
@@ -147,20 +180,29 @@ TEST_F(WendrelDlgTest, RunWritesTheClipReportsItAndStaysOpenForASecondRun) {
     std::string firstClip;
     std::string firstStatus;
 
+    int barBefore = -1;
+    int barAfter = -1;
+
     const INT_PTR result = driver.Run(dialog, [&](HWND window) {
         PrepareRun(window);
+        barBefore = BarPosition(window);
         Click(window, IDOK);
+        AwaitRunEnd(window);
         firstClip = FileBytes(ClipPath());
         firstStatus = Text(window, IDC_STATUS);
+        barAfter = BarPosition(window) - BarFull(window);
 
         site.SetArticle(3, ArticlePage("2008-07-17", "T3 again", "B3 again"));
         Click(window, IDOK);
+        AwaitRunEnd(window);
         Click(window, IDCANCEL);
     });
 
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(firstClip, CleanedArticle(3, "T3", "B3") + CleanedArticle(2, "T2", "B2"));
     EXPECT_EQ(firstStatus, "Saved to " + ClipPath());
+    EXPECT_EQ(barBefore, 0);
+    EXPECT_EQ(barAfter, 0) << "the bar is full once the run saved";
     EXPECT_EQ(FileBytes(ClipPath()),
               CleanedArticle(3, "T3 again", "B3 again") + CleanedArticle(2, "T2", "B2"));
     EXPECT_TRUE(driver.boxes.empty());
@@ -170,15 +212,19 @@ TEST_F(WendrelDlgTest, MissingFolderShowsTheBadPathBoxAndLeavesTheDialogUsable) 
     CWendrelDlg dialog(site, writer);
     const std::string missing = m_folder + "\\missing";
     std::string statusAfterFailure;
+    std::string runCaptionAfterFailure;
 
     driver.Run(dialog, [&](HWND window) {
         PrepareRun(window);
         ::SetDlgItemTextA(window, IDC_FOLDER, missing.c_str());
         Click(window, IDOK);
+        AwaitRunEnd(window);
         statusAfterFailure = Text(window, IDC_STATUS);
+        runCaptionAfterFailure = Text(window, IDOK);
 
         ::SetDlgItemTextA(window, IDC_FOLDER, m_folder.c_str());
         Click(window, IDOK);
+        AwaitRunEnd(window);
         Click(window, IDCANCEL);
     });
 
@@ -189,6 +235,7 @@ TEST_F(WendrelDlgTest, MissingFolderShowsTheBadPathBoxAndLeavesTheDialogUsable) 
     EXPECT_EQ(driver.boxes[0].icon, ::LoadIconA(nullptr, IDI_HAND));
     EXPECT_FALSE(driver.boxes[0].topmost);
     EXPECT_EQ(statusAfterFailure, "Reading...");
+    EXPECT_EQ(runCaptionAfterFailure, kRunCaption);
     EXPECT_TRUE(Exists(ClipPath()));
 }
 
@@ -215,6 +262,7 @@ TEST_F(WendrelDlgTest, FailuresOfTheRunShowTheirOwnBoxes) {
         const INT_PTR result = driver.Run(dialog, [&](HWND window) {
             PrepareRun(window);
             Click(window, IDOK);
+            AwaitRunEnd(window);
             Click(window, IDCANCEL);
         });
 
@@ -273,13 +321,23 @@ TEST_F(WendrelDlgTest, FailureWhileInitialisingShowsItsBoxAndTheDialogDoesNotOpe
     }
 }
 
-// Quit, Escape and the close box all end the dialog; none writes the settings.
+void PressAltF4(HWND dialog) {
+    const HWND focus = ::GetFocus();
+    ::PostMessageA(focus != nullptr ? focus : dialog, WM_SYSKEYDOWN, VK_F4, KF_ALTDOWN << 16 | 1);
+}
+
+// The ways to end the dialog other than Escape, which stops a run instead.
+const std::vector<std::pair<const char*, std::function<void(HWND)>>> kQuits = {
+    {"Quit", [](HWND window) { Click(window, IDCANCEL); }},
+    {"close box", [](HWND window) { ::PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    {"Alt+F4", PressAltF4},
+};
+
+// Quit, Escape, the close box and Alt+F4 all end an idle dialog; none writes
+// the settings.
 TEST_F(WendrelDlgTest, QuitEscapeAndCloseEndTheDialogWithoutTouchingTheSettings) {
-    const std::vector<std::pair<const char*, std::function<void(HWND)>>> ways = {
-        {"Quit", [](HWND window) { Click(window, IDCANCEL); }},
-        {"Escape", [](HWND window) { PostKey(window, VK_ESCAPE); }},
-        {"close box", [](HWND window) { ::PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-    };
+    std::vector<std::pair<const char*, std::function<void(HWND)>>> ways = kQuits;
+    ways.emplace_back("Escape", [](HWND window) { PostKey(window, VK_ESCAPE); });
     for (const auto& [name, end] : ways) {
         CWendrelDlg dialog(site, writer);
         EXPECT_EQ(driver.Run(dialog, end), IDCANCEL) << name;
@@ -294,10 +352,165 @@ TEST_F(WendrelDlgTest, EnterInTheFolderFieldStartsARun) {
         PrepareRun(window);
         ::SetFocus(::GetDlgItem(window, IDC_FOLDER));
         PostKey(window, VK_RETURN);
-        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        EXPECT_TRUE(PumpUntil(window, [&] { return Exists(ClipPath()) && Idle(window); }));
+        Click(window, IDCANCEL);
     });
 
     EXPECT_TRUE(Exists(ClipPath()));
+}
+
+// Run pressed, and the bar moved: a few articles are read, many are not.
+void StartAndAwaitProgress(HWND dialog) {
+    Click(dialog, IDOK);
+    EXPECT_TRUE(PumpUntil(dialog, [dialog] { return BarPosition(dialog) > 0; }));
+}
+
+// Runs against the test site's slow site: 300 articles of 2008-07-20 at
+// 100 ms each, read one at a time, half a minute in all.
+class WendrelDlgSlowSiteTest : public WendrelDlgTest {
+  protected:
+    void SetUp() override {
+        WendrelDlgTest::SetUp();
+        m_site = TestSiteBase() + "/site/slow";
+        _putenv_s("WENDREL_SITE", m_site.c_str());
+    }
+    void TearDown() override {
+        ::DeleteFileA(SlowClipPath().c_str());
+        WendrelDlgTest::TearDown();
+    }
+
+    void PrepareSlowRun(HWND dialog) {
+        ::SetDlgItemTextA(dialog, IDC_FOLDER, m_folder.c_str());
+        PickDate(dialog, 2008, 7, 20);
+    }
+    std::string SlowClipPath() const { return m_folder + "\\2008-07-20.html"; }
+
+    // The numbers of the articles in the clip, in its order.
+    std::vector<int> ClippedArticles() const {
+        const std::string clip = FileBytes(SlowClipPath());
+        const std::regex address(R"(/site/slow/arti/(\d+)\.html<br></b>)");
+        std::vector<int> numbers;
+        for (auto it = std::sregex_iterator(clip.begin(), clip.end(), address);
+             it != std::sregex_iterator(); ++it) {
+            numbers.push_back(std::stoi((*it)[1]));
+        }
+        return numbers;
+    }
+    // Every article read before the stop, newest first, each once.
+    void ExpectTheArticlesReadBeforeTheStop() const {
+        const std::vector<int> numbers = ClippedArticles();
+        ASSERT_FALSE(numbers.empty());
+        EXPECT_LT(numbers.size(), 300u);
+        for (std::size_t i = 0; i < numbers.size(); ++i) {
+            EXPECT_EQ(numbers[i], 300 - static_cast<int>(i));
+        }
+    }
+
+    std::unique_ptr<SystemPageFetcher> fetcher = TestSiteFetcher(std::chrono::seconds(10));
+    std::string m_site;
+};
+
+// Escape, or Stop, ends a run at once; what was read is saved and the dialog
+// stays open on the status, every control back, and runs again.
+TEST_F(WendrelDlgSlowSiteTest, EscapeOrStopMidRunSavesWhatWasReadAndLeavesTheDialogOpen) {
+    CWendrelDlg dialog(*fetcher, writer);
+    const std::string stoppedStatus = "Saved to " + SlowClipPath() + " (stopped by the user";
+    std::string runCaption;
+    bool inputTaken = true;
+    HCURSOR cursorDuringRun = nullptr;
+    HCURSOR cursorAfterRun = nullptr;
+    bool openAfterEscape = false;
+    std::string statusAfterEscape;
+    int barAfterEscape = -1;
+    std::vector<int> firstClip;
+
+    const INT_PTR result = driver.Run(dialog, [&](HWND window) {
+        PrepareSlowRun(window);
+        StartAndAwaitProgress(window);
+        runCaption = Text(window, IDOK);
+        for (int id : {IDC_DATE, IDC_FOLDER, IDC_BROWSE}) {
+            inputTaken = inputTaken && ::IsWindowEnabled(::GetDlgItem(window, id));
+        }
+        cursorDuringRun = CursorOverStatus(window);
+
+        PostKey(window, VK_ESCAPE);
+        EXPECT_TRUE(PumpUntil(window, [&] { return Idle(window); }));
+        openAfterEscape = ::IsWindowVisible(window) != FALSE;
+        statusAfterEscape = Text(window, IDC_STATUS);
+        barAfterEscape = BarPosition(window) - BarFull(window);
+        cursorAfterRun = CursorOverStatus(window);
+        firstClip = ClippedArticles();
+
+        StartAndAwaitProgress(window);
+        Click(window, IDOK);
+        AwaitRunEnd(window);
+        EXPECT_EQ(Text(window, IDC_STATUS).rfind(stoppedStatus, 0), 0u) << "Stop";
+        Click(window, IDCANCEL);
+    });
+
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(runCaption, kStopCaption);
+    EXPECT_FALSE(inputTaken) << "the date, the folder and its button wait for the run";
+    EXPECT_EQ(cursorDuringRun, ::LoadCursorA(nullptr, IDC_APPSTARTING));
+    EXPECT_EQ(cursorAfterRun, ::LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_TRUE(openAfterEscape) << "Escape stops the run, not the dialog";
+    EXPECT_EQ(statusAfterEscape.rfind(stoppedStatus, 0), 0u) << statusAfterEscape;
+    EXPECT_EQ(barAfterEscape, 0);
+    ExpectTheArticlesReadBeforeTheStop();
+    EXPECT_GE(ClippedArticles().size(), firstClip.size()) << "the second run merged";
+    EXPECT_TRUE(driver.boxes.empty());
+}
+
+// Quit, the close box and Alt+F4 stop a run, and the dialog closes once what
+// was read is saved.
+TEST_F(WendrelDlgSlowSiteTest, QuitMidRunSavesWhatWasReadAndCloses) {
+    for (const auto& [name, way] : kQuits) {
+        const std::function<void(HWND)>& quit = way;
+        CWendrelDlg dialog(*fetcher, writer);
+        bool closed = false;
+
+        const INT_PTR result = driver.Run(dialog, [&](HWND window) {
+            PrepareSlowRun(window);
+            StartAndAwaitProgress(window);
+            quit(window);
+            closed = PumpUntil(window, [window] { return !::IsWindowVisible(window); });
+        });
+
+        EXPECT_TRUE(closed) << name;
+        EXPECT_EQ(result, IDCANCEL) << name;
+        ExpectTheArticlesReadBeforeTheStop();
+        ::DeleteFileA(SlowClipPath().c_str());
+    }
+}
+
+// Run pressed twice in a row, as in a double click: one run, which the second
+// press, on Stop by then, ends.
+TEST_F(WendrelDlgSlowSiteTest, ASecondPressMidRunStartsNoSecondRun) {
+    CWendrelDlg dialog(*fetcher, writer);
+    const std::string listPage = m_site.substr(m_site.find("/site/")) + "/kisa";
+    const auto listPagesAsked = [&] {
+        const std::vector<std::string> seen = SeenRequests(*fetcher, TestSiteBase(), listPage);
+        return std::count_if(seen.begin(), seen.end(),
+                             [](const std::string& line) { return line.rfind("GET ", 0) == 0; });
+    };
+    const auto listPagesBefore = listPagesAsked();
+    std::string status;
+
+    driver.Run(dialog, [&](HWND window) {
+        PrepareSlowRun(window);
+        const HWND run = ::GetDlgItem(window, IDOK);
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(run));
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(run));
+        EXPECT_TRUE(
+            PumpUntil(window, [&] { return !Text(window, IDC_STATUS).empty() && Idle(window); }));
+        status = Text(window, IDC_STATUS);
+        Click(window, IDCANCEL);
+    });
+
+    EXPECT_EQ(listPagesAsked(), listPagesBefore + 1);
+    EXPECT_NE(status.find("stopped by the user"), std::string::npos) << status;
 }
 
 // The text of the item selected in the folder picker's tree.

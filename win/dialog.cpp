@@ -10,10 +10,14 @@
 
 namespace {
 
-// Windows has no built-in date picker class until asked for one, and a
-// template may hold one.
+// Where a dialog's window keeps the object that drives it, for the message
+// filter, which meets every dialog of the thread.
+constexpr char kDialogProperty[] = "CDialog";
+
+// Windows has no date picker or progress bar class until asked for one, and a
+// template may hold them.
 void RegisterTemplateControlClasses() {
-    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_DATE_CLASSES};
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_DATE_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&classes);
 }
 
@@ -47,12 +51,17 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}
 
+// The modal loop turns Escape into IDCANCEL, like Quit and the close box:
+// the filter sees the key before that, for dialogs that tell them apart.
 INT_PTR CDialog::DoModal() {
     RegisterTemplateControlClasses();
+    const HHOOK filter =
+        ::SetWindowsHookExA(WH_MSGFILTER, FilterDialogMessage, nullptr, ::GetCurrentThreadId());
     const INT_PTR result =
         ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId),
                           m_parent != nullptr ? m_parent->m_hWnd : nullptr, DialogProc,
                           reinterpret_cast<LPARAM>(this));
+    ::UnhookWindowsHookEx(filter);
     m_hWnd = nullptr;
     return result;
 }
@@ -97,19 +106,44 @@ void CDialog::OnPaint() {
 INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         ::SetWindowLongPtrA(window, DWLP_USER, lParam);
+        ::SetPropA(window, kDialogProperty, reinterpret_cast<HANDLE>(lParam));
         reinterpret_cast<CDialog*>(lParam)->m_hWnd = window;
     }
+    if (message == WM_DESTROY) {
+        ::RemovePropA(window, kDialogProperty);
+    }
     auto* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
-    return dialog != nullptr ? dialog->GuardedMessage(message, wParam) : FALSE;
+    if (dialog == nullptr) {
+        return FALSE;
+    }
+    return dialog->Guarded(message, [=] {
+        return message == WM_INITDIALOG ? dialog->InitDialog()
+                                        : dialog->HandleMessage(message, wParam, lParam);
+    });
+}
+
+LRESULT CALLBACK CDialog::FilterDialogMessage(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {
+        auto* dialog = static_cast<CDialog*>(
+            ::GetPropA(::GetAncestor(message->hwnd, GA_ROOT), kDialogProperty));
+        // A failed handler counts as handled, as a failed command does.
+        if (dialog != nullptr &&
+            dialog->Guarded(WM_COMMAND, [dialog] { return dialog->OnEscape(); })) {
+            return TRUE;
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // No exception may unwind into Windows, which called us and knows nothing of
 // them. A failure ends the handler, not the dialog: it is reported and the
 // dialog goes back to waiting for input. A dialog that could not initialise
 // never opens, and DoModal returns -1 as when it could not be created.
-INT_PTR CDialog::GuardedMessage(UINT message, WPARAM wParam) {
+template <typename Handler>
+INT_PTR CDialog::Guarded(UINT message, Handler handle) {
     try {
-        return message == WM_INITDIALOG ? InitDialog() : HandleMessage(message, wParam);
+        return handle();
     } catch (const std::bad_alloc&) {
         ShowMemoryFailure(BoxOwner(message));
     } catch (const std::exception& failure) {
@@ -131,7 +165,7 @@ HWND CDialog::BoxOwner(UINT message) const {
     return m_parent != nullptr ? m_parent->m_hWnd : nullptr;
 }
 
-INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam) {
+INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             return OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -140,8 +174,14 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam) {
             return TRUE;
         case WM_QUERYDRAGICON:
             return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
+        case WM_SETCURSOR:
+            if (!OnSetCursor(LOWORD(lParam))) {
+                return FALSE;
+            }
+            ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, TRUE);
+            return TRUE;
         default:
-            return FALSE;
+            return OnMessage(message, wParam, lParam);
     }
 }
 

@@ -17,12 +17,13 @@ class CWnd {
 
     std::string GetWindowText() const;
     void SetWindowText(const std::string& text);
-    // Paints now what is invalid, for code that keeps the thread busy.
-    void UpdateWindow() const { ::UpdateWindow(m_hWnd); }
     LRESULT SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return ::SendMessageA(m_hWnd, message, wParam, lParam);
     }
     bool IsIconic() const { return ::IsIconic(m_hWnd) != FALSE; }
+    void EnableWindow(bool enable) const { ::EnableWindow(m_hWnd, enable ? TRUE : FALSE); }
+    // Whether the keyboard focus is on this window or a child of it.
+    bool HasFocus() const;
 
     HWND m_hWnd = nullptr;
 };
@@ -30,6 +31,17 @@ class CWnd {
 class CStatic : public CWnd {};
 
 class CEdit : public CWnd {};
+
+class CButton : public CWnd {};
+
+// A bar that fills as work goes on, or in marquee mode shows only that it does.
+class CProgressCtrl : public CWnd {
+  public:
+    void SetRange(int lower, int upper);
+    void SetPos(int position);
+    // Switches marquee mode on or off; a bar in it shows no position.
+    void SetMarquee(bool on);
+};
 
 class CDateTimeCtrl : public CWnd {
   public:

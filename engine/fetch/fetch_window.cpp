@@ -1,5 +1,6 @@
 #include "engine/fetch/fetch_window.h"
 
+#include <chrono>
 #include <utility>
 
 namespace wendrel {
@@ -49,14 +50,13 @@ int FetchWindow::Outstanding() const {
     return static_cast<int>(m_nextAsked - m_nextTaken);
 }
 
-FetchedPage FetchWindow::TakeOldest(const std::function<void()>& whileWaiting) {
+std::optional<FetchedPage> FetchWindow::TakeOldest(const StopQuestion& stopAsked) {
     std::unique_lock<std::mutex> lock(m_mutex);
-    while (m_done.count(m_nextTaken) == 0) {
-        if (!m_fetched.wait_for(lock, kWaitSlice, [this] { return m_done.count(m_nextTaken); })) {
-            lock.unlock();
-            whileWaiting();
-            lock.lock();
-        }
+    const auto fetched = [this, &lock](std::chrono::milliseconds slice) {
+        return m_fetched.wait_for(lock, slice, [this] { return m_done.count(m_nextTaken) != 0; });
+    };
+    if (WaitPolled(fetched, stopAsked) != WaitEnd::ready) {
+        return std::nullopt;
     }
     const auto oldest = m_done.find(m_nextTaken++);
     Outcome outcome = std::move(oldest->second);

@@ -2,11 +2,9 @@
 // were asked for, so that the walk reads them as if fetched one at a time.
 #pragma once
 
-#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
-#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -18,14 +16,12 @@
 #include "engine/fetch/page_retries.h"
 #include "engine/fetch/site_back_off.h"
 #include "engine/text/text.h"
+#include "engine/wait/polled_wait.h"
 
 namespace wendrel {
 
 class FetchWindow {
   public:
-    // How often the thread that waits for a page hears from the wait.
-    static constexpr std::chrono::milliseconds kWaitSlice{50};
-
     // connections threads fetch through fetcher, pausing between attempts
     // with pause; one back-off holds them all, and the back-off's width says
     // how many of them may have a request in flight.
@@ -41,10 +37,10 @@ class FetchWindow {
     void Ask(const PageText& address);
     // Pages asked for and not yet taken.
     int Outstanding() const;
-    // The page of the oldest address not yet taken, once fetched. whileWaiting
-    // runs every kWaitSlice until then. A failure the fetch raised is raised
-    // here.
-    FetchedPage TakeOldest(const std::function<void()>& whileWaiting);
+    // The page of the oldest address not yet taken, once fetched; nothing
+    // when stopAsked says yes first (asked with the window's lock held). A
+    // failure the fetch raised is raised here.
+    std::optional<FetchedPage> TakeOldest(const StopQuestion& stopAsked);
 
   private:
     struct Outcome {

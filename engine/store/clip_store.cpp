@@ -1,5 +1,6 @@
 #include "engine/store/clip_store.h"
 
+#include <chrono>
 #include <string>
 #include <thread>
 #include <utility>
@@ -16,7 +17,6 @@ constexpr char kIncompleteSuffix[] = " (incomplete)";
 // Files by the date's name that are not clips, beside which a clip may go:
 // more means something other than people's files is at work.
 constexpr int kMostNamesBeside = 99;
-constexpr std::chrono::milliseconds kLockTryEvery{50};
 
 }  // namespace
 
@@ -50,25 +50,31 @@ void ClipStore::Check() const {
     m_disk.TryLockFolder(m_folder);
 }
 
-std::unique_ptr<FolderLock> ClipStore::Lock(const std::function<void()>& whileWaiting) const {
-    const auto deadline = std::chrono::steady_clock::now() + m_lockWait;
-    for (;;) {
-        std::unique_ptr<FolderLock> lock = m_disk.TryLockFolder(m_folder);
-        if (lock) {
-            return lock;
+// Nothing when the wait was stopped.
+std::unique_ptr<FolderLock> ClipStore::Lock(const StopQuestion& stopWaiting) const {
+    std::unique_ptr<FolderLock> lock;
+    const auto had = [this, &lock](std::chrono::milliseconds slice) {
+        lock = m_disk.TryLockFolder(m_folder);
+        if (!lock) {
+            std::this_thread::sleep_for(slice);
         }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            throw FileFailure(FileCause::lockViolation, m_folder + m_date + kClipSuffix);
-        }
-        whileWaiting();
-        std::this_thread::sleep_for(kLockTryEvery);
+        return lock != nullptr;
+    };
+    const WaitEnd end = WaitPolled(had, stopWaiting, std::chrono::steady_clock::now() + m_lockWait);
+    if (end == WaitEnd::timedOut) {
+        throw FileFailure(FileCause::lockViolation, m_folder + m_date + kClipSuffix);
     }
+    return lock;
 }
 
-PageText ClipStore::Save(const PageText& clip, const std::set<PageText>& withoutText, bool cutShort,
-                         const std::function<void()>& whileWaiting, SiteRecord* record,
-                         const JudgedArticles& judged) {
-    const std::unique_ptr<FolderLock> lock = Lock(whileWaiting);
+std::optional<PageText> ClipStore::Save(const PageText& clip,
+                                        const std::set<PageText>& withoutText, bool cutShort,
+                                        const StopQuestion& stopWaiting, SiteRecord* record,
+                                        const JudgedArticles& judged) {
+    const std::unique_ptr<FolderLock> lock = Lock(stopWaiting);
+    if (!lock) {
+        return std::nullopt;
+    }
     m_disk.RemoveLeftovers(m_folder);
     for (const PageText& path : Paths(cutShort)) {
         const std::optional<PageText> earlier = m_disk.ReadExisting(path);

@@ -15,14 +15,15 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
 #include "engine/store/clip_file.h"
 #include "engine/store/site_record.h"
 #include "engine/text/text.h"
+#include "engine/wait/polled_wait.h"
 
 namespace wendrel {
 
@@ -51,16 +52,20 @@ class ClipStore {
     // beside a file by that name that is not a clip, as "<date>
     // (incomplete).html" when the walk was cutShort, else as "<date> (2).html"
     // (then 3, ...). Then, still under the lock, moves record, when there is
-    // one, by judged. whileWaiting is called now and then while another run
-    // holds the lock; a lock not had within the wait is a FileFailure
-    // (lockViolation) naming the date's clip file, and nothing is written.
-    PageText Save(const PageText& clip, const std::set<PageText>& withoutText, bool cutShort,
-                  const std::function<void()>& whileWaiting, SiteRecord* record,
-                  const JudgedArticles& judged);
+    // one, by judged. Entries whose address is in withoutText stand for
+    // pages without article text: an earlier copy of theirs stands in their
+    // place. While another run holds the lock stopWaiting is asked now and
+    // then: a yes ends the wait, and nothing, not even the path, is returned,
+    // nothing written. A lock not had within the wait is a FileFailure
+    // (lockViolation) naming the date's clip file, and nothing is written. A
+    // lock had is kept until the clip and the record are in place.
+    std::optional<PageText> Save(const PageText& clip, const std::set<PageText>& withoutText,
+                                 bool cutShort, const StopQuestion& stopWaiting,
+                                 SiteRecord* record, const JudgedArticles& judged);
 
   private:
     std::vector<PageText> Paths(bool cutShort) const;
-    std::unique_ptr<FolderLock> Lock(const std::function<void()>& whileWaiting) const;
+    std::unique_ptr<FolderLock> Lock(const StopQuestion& stopWaiting) const;
 
     ClipFileWriter& m_disk;
     PageText m_folder;

@@ -1,26 +1,24 @@
-// The clip run's window when it runs from a console: the since date and the
-// folder come from the command line, progress goes to the console, and
-// Ctrl+C ends the run at its next step while it reads; once it writes, the
-// clip is written whole and the run ends as it would have.
+// The clip run's front end when it runs from a console: the since date and
+// the folder come from the command line, progress goes to the console, and a
+// stop signal (stop_signals.h) asks the run to stop.
 #pragma once
 
 #include "cli/console.h"
-#include "engine/clip_dialog.h"
+#include "engine/clip_front_end.h"
 
 namespace wendrel::cli {
 
-class ConsoleClip final : public ClipDialog {
+class ConsoleFrontEnd final : public ClipFrontEnd {
   public:
-    ConsoleClip(const CalendarDate& since, PageText folder, Console& console);
+    ConsoleFrontEnd(const CalendarDate& since, PageText folder, Console& console);
 
     CalendarDate SinceDate() override { return m_since; }
     PageText FolderText() override { return m_folder; }
     void SetStatusText(const PageText& text) override;
     void ShowWaitCursor() override {}
     void RemoveWaitCursor() override {}
-    void KeepPainting() override;
+    bool StopAsked() override;
     void ArticleRead(const WalkProgress& progress) override;
-    void EnterStage(ClipStage stage) override;
 
     // The last status text, as the dialog would show it.
     const PageText& Status() const { return m_status; }
@@ -30,7 +28,6 @@ class ConsoleClip final : public ClipDialog {
     PageText m_folder;
     Console& m_console;
     PageText m_status;
-    ClipStage m_stage = ClipStage::reading;
 };
 
 // "12 read, 0 unread: http://site/arti/123.html 2008-07-16", kept to fewer

@@ -1,10 +1,12 @@
 #include <pthread.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <csignal>
 #include <thread>
 
-#include "cli/interruption.h"
+#include "cli/clip_command.h"
+#include "cli/stop_signals.h"
 
 namespace wendrel::cli {
 
@@ -24,18 +26,20 @@ sigset_t StopSignals() {
 
 // The signals are taken by one thread that waits for them, so that nothing
 // runs inside a signal handler and every other thread goes on undisturbed.
-void ListenForInterruption() {
+void ListenForStopSignals() {
     const sigset_t signals = StopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::thread([signals] {
         int signal = 0;
         while (sigwait(&signals, &signal) == 0) {
-            requested = true;
+            if (requested.exchange(true)) {
+                _exit(kStopped);
+            }
         }
     }).detach();
 }
 
-bool InterruptionRequested() {
+bool StopRequested() {
     return requested;
 }
 

@@ -1,4 +1,4 @@
-#include "cli/console_clip.h"
+#include "cli/console_front_end.h"
 
 #include <algorithm>
 #include <string>
@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "cli/console_stream.h"
-#include "cli/interruption.h"
+#include "cli/stop_signals.h"
 
 namespace wendrel::cli {
 
@@ -49,32 +49,18 @@ std::string WithoutControlBytes(std::string line) {
 
 }  // namespace
 
-ConsoleClip::ConsoleClip(const CalendarDate& since, PageText folder, Console& console)
+ConsoleFrontEnd::ConsoleFrontEnd(const CalendarDate& since, PageText folder, Console& console)
     : m_since(since), m_folder(std::move(folder)), m_console(console) {}
 
-// The run sets its status before each step: the place to stop it.
-void ConsoleClip::SetStatusText(const PageText& text) {
-    if (m_stage == ClipStage::reading) {
-        StopIfInterrupted();
-    }
+void ConsoleFrontEnd::SetStatusText(const PageText& text) {
     m_status = text;
 }
 
-// Called while the run waits for a page, or for another run to save: a stop
-// here abandons the fetches in flight at once, and nothing is yet written.
-void ConsoleClip::KeepPainting() {
-    StopIfInterrupted();
+bool ConsoleFrontEnd::StopAsked() {
+    return StopRequested();
 }
 
-// Writing is the last moment a stop leaves no file behind.
-void ConsoleClip::EnterStage(ClipStage stage) {
-    if (stage == ClipStage::writing) {
-        StopIfInterrupted();
-    }
-    m_stage = stage;
-}
-
-void ConsoleClip::ArticleRead(const WalkProgress& progress) {
+void ConsoleFrontEnd::ArticleRead(const WalkProgress& progress) {
     m_console.Progress(ConsoleText(ProgressLine(progress, m_console.ProgressColumns())));
 }
 
