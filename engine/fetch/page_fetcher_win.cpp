@@ -348,9 +348,12 @@ class Attempt {
 
 HINTERNET OpenRequest(HINTERNET connection, const Target& target) {
     // Redirects are followed by hand: Wine would follow a loop for ever. Pages
-    // are neither answered from the cache nor written to it.
-    DWORD flags =
-        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    // are neither answered from the cache nor written to it, and carry no
+    // cookie: a header the run never asks for (libcurl sends none either), and
+    // one Wine looks up in its disk cache, five locked index searches a
+    // request: most of the time a walk spent a page beyond the site's own.
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                  INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_COOKIES;
     if (target.secure) {
         flags |= INTERNET_FLAG_SECURE;
     }
