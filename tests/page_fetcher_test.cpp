@@ -135,6 +135,8 @@ TEST_F(PageFetcherTest, AddressThatCannotBeOpenedEmptiesThePage) {
 }
 
 TEST_F(PageFetcherTest, SendsOneGetWithTheUserAgentAndNoHeaderOfItsOwn) {
+    // Not even the cookie the site handed out a page before.
+    Read(site + "/cookie");
     Read(site + "/body/0?" + Tag());
 
     const std::vector<std::string> seen = Seen(Tag());

@@ -16,7 +16,8 @@ with a certificate that no one trusts.
 Bad endings: /cut closes after 2048 of 4096 announced bytes, /chunked?cut=1
 before its last chunk, /headers-cut within the headers; /reset?after=N resets
 after N bytes; /stall sends 1500 bytes, /silent nothing; /endless (?chunked=1)
-sends until the client drops; /redirect?to=ADDRESS sends the client on.
+sends until the client drops; /redirect?to=ADDRESS sends the client on;
+/cookie hands the client a cookie for the whole site.
 Under /limited/ a site of 30 articles answers a client 429 with Retry-After: 1
 when 2 of its requests began within the last second; under /paced/ one lets a
 client's request through only 0.2 s after the last it let through and refuses
@@ -248,6 +249,9 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         to = self.query(url, "to", self.base() + "/body/3000")
         self.send_body(b"moved", 302, [("Location", to)])
 
+    def set_cookie(self, url):
+        self.send_body(b"cookie", extra_headers=[("Set-Cookie", "visited=1; Path=/")])
+
     def redirect_loop(self, url):
         self.send_body(b"moved", 302, [("Location", "/loop?" + url.query)])
 
@@ -418,6 +422,7 @@ ROUTES = {
     "/reset": SiteHandler.reset_after,
     "/redirect": SiteHandler.redirect,
     "/loop": SiteHandler.redirect_loop,
+    "/cookie": SiteHandler.set_cookie,
     "/silent": SiteHandler.silent,
     "/stall": SiteHandler.stall,
     "/log": SiteHandler.log,

@@ -4,7 +4,8 @@
 #include <wininet.h>
 // clang-format on
 
-#include <condition_variable>
+#include <algorithm>
+#include <chrono>
 #include <exception>
 #include <initializer_list>
 #include <memory>
@@ -162,6 +163,38 @@ class InternetHandle {
     HINTERNET m_handle = nullptr;
 };
 
+// An attempt's lock and the change its waiting side waits for, of Windows' own
+// kind: they need no kernel object. The standard library's made and closed
+// three of them for every attempt and took each wait and wake to Wine's
+// server: ten of the thirty-odd calls there that a page cost.
+class AttemptLock {
+  public:
+    void lock() { AcquireSRWLockExclusive(&m_lock); }
+    void unlock() { ReleaseSRWLockExclusive(&m_lock); }
+
+    // With the lock held: waits until done holds or deadline passes.
+    template <typename Done>
+    void WaitUntil(std::chrono::steady_clock::time_point deadline, const Done& done) {
+        while (!done()) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                return;
+            }
+            SleepConditionVariableSRW(
+                &m_changed, &m_lock,
+                static_cast<DWORD>(std::min<long long>(left.count(), INFINITE - 1)), 0);
+        }
+    }
+
+    // With the lock held.
+    void Changed() { WakeAllConditionVariable(&m_changed); }
+
+  private:
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE m_changed = CONDITION_VARIABLE_INIT;
+};
+
 // One attempt, shared by the thread that performs it and the thread that
 // waits for it. WinInet under Wine neither honours a connect time-out nor
 // returns from a blocked connect when its handles are closed, so the waiting
@@ -175,7 +208,7 @@ class Attempt {
     // Hands handle over to the attempt, which closes it from now on; false,
     // with handle closed, when the waiting side has already given up.
     bool HandOver(InternetHandle handle, Handle which) {
-        const std::lock_guard<std::mutex> lock(m_mutex);
+        const std::lock_guard<AttemptLock> lock(m_lock);
         if (m_givenUp || handle.Get() == nullptr) {
             return false;
         }
@@ -206,13 +239,13 @@ class Attempt {
     // Ends a redirect's hop: its request would otherwise hold one of the
     // connections to the server that the next hop may need.
     void EndHop() {
-        const std::lock_guard<std::mutex> lock(m_mutex);
+        const std::lock_guard<AttemptLock> lock(m_lock);
         CloseHandles();
     }
 
     // A new hop of a redirect: what the last one read is not the page.
     void StartHop(int status, int retryAfterSeconds) {
-        const std::lock_guard<std::mutex> lock(m_mutex);
+        const std::lock_guard<AttemptLock> lock(m_lock);
         m_status = status;
         m_retryAfterSeconds = retryAfterSeconds;
         m_body.Clear();
@@ -220,44 +253,44 @@ class Attempt {
 
     // The error of the call that ended the attempt without an answer.
     void Failed(DWORD error) {
-        const std::lock_guard<std::mutex> lock(m_mutex);
+        const std::lock_guard<AttemptLock> lock(m_lock);
         m_cause = CauseOf(error);
     }
 
     // False when the body went past the bound.
     bool Append(const char* bytes, DWORD count) {
-        const std::lock_guard<std::mutex> lock(m_mutex);
+        const std::lock_guard<AttemptLock> lock(m_lock);
         // The page has been handed over: nothing more is its.
         return m_givenUp || m_body.Append(bytes, count);
     }
 
     int BodySize() const {
-        const std::lock_guard<std::mutex> lock(m_mutex);
+        const std::lock_guard<AttemptLock> lock(m_lock);
         return m_body.Size();
     }
 
     // From the performing thread, on every path.
     void Finish(FetchEnd end, std::exception_ptr failure) {
-        const std::lock_guard<std::mutex> lock(m_mutex);
+        const std::lock_guard<AttemptLock> lock(m_lock);
         m_end = end;
         m_failure = std::move(failure);
         m_finished = true;
         CloseHandles();
-        m_changed.notify_all();
+        m_lock.Changed();
     }
 
     // From the waiting side when the signal is raised.
     void Abandon() {
-        const std::lock_guard<std::mutex> lock(m_mutex);
+        const std::lock_guard<AttemptLock> lock(m_lock);
         m_abandoned = true;
-        m_changed.notify_all();
+        m_lock.Changed();
     }
 
     // Waits until the attempt finishes, is abandoned or deadline passes, and
     // hands back the page as far as it came.
     FetchResult Await(std::chrono::steady_clock::time_point deadline, PageText& page) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait_until(lock, deadline, [this] { return m_finished || m_abandoned; });
+        const std::lock_guard<AttemptLock> lock(m_lock);
+        m_lock.WaitUntil(deadline, [this] { return m_finished || m_abandoned; });
         if (!m_finished) {
             GiveUp();
         }
@@ -284,7 +317,7 @@ class Attempt {
     }
 
     HINTERNET EnterCall(Handle which) {
-        const std::lock_guard<std::mutex> lock(m_mutex);
+        const std::lock_guard<AttemptLock> lock(m_lock);
         if (m_givenUp) {
             return nullptr;
         }
@@ -295,7 +328,7 @@ class Attempt {
     // Closes what the waiting side gave up on while the call was running but
     // could not close safely itself.
     bool LeaveCall() {
-        const std::lock_guard<std::mutex> lock(m_mutex);
+        const std::lock_guard<AttemptLock> lock(m_lock);
         m_inCall = false;
         if (m_givenUp) {
             CloseHandles();
@@ -303,7 +336,7 @@ class Attempt {
         return !m_givenUp;
     }
 
-    // With the mutex held. The handles are closed here only while a call is
+    // With the lock held. The handles are closed here only while a call is
     // in progress: on Windows that ends the call, and Wine keeps the number of
     // a handle closed during a call until the call returns. Between calls the
     // performing thread closes them itself, before its next call (LeaveCall,
@@ -318,14 +351,13 @@ class Attempt {
         }
     }
 
-    // With the mutex held; the child first.
+    // With the lock held; the child first.
     void CloseHandles() {
         m_request.Close();
         m_connection.Close();
     }
 
-    mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
+    mutable AttemptLock m_lock;
     InternetHandle m_connection;
     InternetHandle m_request;
     bool m_inCall = false;  // a WinInet call holds the handles: only then may GiveUp close them
@@ -344,9 +376,12 @@ class Attempt {
 
 HINTERNET OpenRequest(HINTERNET connection, const Target& target) {
     // Redirects are followed by hand: Wine would follow a loop for ever. Pages
-    // are neither answered from the cache nor written to it.
-    DWORD flags =
-        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    // are neither answered from the cache nor written to it, and carry no
+    // cookie: a header the run never asks for (libcurl sends none either), and
+    // one Wine looks up in its disk cache, five locked index searches a
+    // request: most of the time a walk spent a page beyond the site's own.
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                  INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_COOKIES;
     if (target.secure) {
         flags |= INTERNET_FLAG_SECURE;
     }
