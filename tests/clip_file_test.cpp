@@ -140,7 +140,7 @@ TEST_F(ClipFileTest, ADeadRunsTemporaryFilesGoUnderTheLockAndNothingElse) {
     Put(File(leftovers[0]), "a dead run's clip");
     ClipStore(writer, Folder(), "2008-07-16")
         .Save(
-            "<b>clip</b>", false, [] {}, nullptr, JudgedArticles(0));
+            "<b>clip</b>", {}, false, [] { return false; }, nullptr, JudgedArticles(0));
     EXPECT_FALSE(fs::exists(File(leftovers[0])));
     EXPECT_EQ(EntriesInFolder(), static_cast<int>(std::size(kept)) + 1);
 }
