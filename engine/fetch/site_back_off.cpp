@@ -36,8 +36,9 @@ bool SiteBackOff::MayStart(long long turn) const {
 }
 
 // The page first in line waits out the gap itself, and no other starts
-// meanwhile: the next gap counts from when this page really started, and a
-// gap that widened during the wait is waited out too.
+// meanwhile: the next gap counts from when this page really started, a gap
+// that widened during the wait is waited out too, and one that narrowed ends
+// the wait sooner.
 bool SiteBackOff::Enter(long long turn) {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_waiting.insert(turn);
@@ -47,9 +48,15 @@ bool SiteBackOff::Enter(long long turn) {
          now = m_pause.Now()) {
         // Rounded up: a wait cut to whole milliseconds would start too soon.
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(m_lastStart + m_gap - now);
+        AbandonSignal narrowed;
+        m_narrowed = &narrowed;
         lock.unlock();
-        m_pause.For(wait, m_abandon);
+        {
+            const AbandonSignal::Hook relay(m_abandon, [&narrowed] { narrowed.Raise(); });
+            m_pause.For(wait, narrowed);
+        }
         lock.lock();
+        m_narrowed = nullptr;
     }
     m_pacing = false;
     m_waiting.erase(turn);
@@ -99,6 +106,10 @@ void SiteBackOff::Narrow(const Paced& answered) {
     if (m_gap < kLeastGap) {
         m_gap = Gap(0);
         m_floor = Gap(0);
+    }
+    // The page waiting out the wider gap need not.
+    if (m_narrowed != nullptr) {
+        m_narrowed->Raise();
     }
 }
 

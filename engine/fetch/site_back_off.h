@@ -141,6 +141,8 @@ class SiteBackOff {
     Tally m_sinceWidened;
     Tally m_beforeWidened;
     std::map<long long, Paced> m_pacedAt;  // each request in flight
+    // Ends the wait of the page pacing itself, when there is one.
+    AbandonSignal* m_narrowed = nullptr;
     // Last: it may run its abort at once, which needs the members above.
     AbandonSignal::Hook m_abandonHook;
 };
