@@ -44,8 +44,8 @@ bool SiteBackOff::Enter(long long turn) {
     m_waiting.insert(turn);
     m_changed.wait(lock, [this, turn] { return m_abandoned || m_stopped || MayStart(turn); });
     m_pacing = true;
-    for (Clock::time_point now = m_pause.Now(); !m_abandoned && now < m_lastStart + m_gap;
-         now = m_pause.Now()) {
+    for (Clock::time_point now = m_pause.Now();
+         !m_abandoned && !m_stopped && now < m_lastStart + m_gap; now = m_pause.Now()) {
         // Rounded up: a wait cut to whole milliseconds would start too soon.
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(m_lastStart + m_gap - now);
         AbandonSignal narrowed;
@@ -108,6 +108,10 @@ void SiteBackOff::Narrow(const Paced& answered) {
         m_floor = Gap(0);
     }
     // The page waiting out the wider gap need not.
+    EndPacingWait();
+}
+
+void SiteBackOff::EndPacingWait() {
     if (m_narrowed != nullptr) {
         m_narrowed->Raise();
     }
@@ -180,6 +184,7 @@ void SiteBackOff::Refused(long long turn, std::optional<std::chrono::millisecond
 void SiteBackOff::StopAsking() {
     const std::lock_guard<std::mutex> lock(m_mutex);
     m_stopped = true;
+    EndPacingWait();
     m_changed.notify_all();
 }
 

@@ -115,6 +115,7 @@ class SiteBackOff {
     bool PaceIsNotTheCause() const;
     void Widen(Gap gap);
     void Narrow(const Paced& answered);
+    void EndPacingWait();
 
     Pause& m_pause;
     AbandonSignal& m_abandon;
