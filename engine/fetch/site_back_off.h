@@ -16,10 +16,12 @@
 //   sixteenth above the larger of the two, at most kMaxGap, and the gap
 //   widens by a quarter, to the floor at least.
 // - Each plainly answered page halves the distance from the gap to the floor,
-//   and the floor sinks by 1/kForgetting (1/1024). Below kLeastGap (10 ms) the
+//   and the floor sinks by 1/kForgetting (1/2048). Below kLeastGap (10 ms) the
 //   gap and the floor are none. Without a floor, as after a lone refusal or an
 //   outage, the walk is unpaced again within 12 answered pages even from
-//   kMaxGap; a floor learned at kMaxGap is forgotten within about 8,200.
+//   kMaxGap; a floor learned at kMaxGap is forgotten within about 16,400,
+//   one of 500 ms within about 8,000: a rate limiter's pace holds over a
+//   walk's hundreds of pages, a few milliseconds of jitter included.
 // - A refusal of a request paced before the gap last widened was sent at the
 //   old pace: it widens nothing.
 // - When the gap widened after pages were answered and refusals did not get
@@ -59,7 +61,7 @@ class SiteBackOff {
     static constexpr Gap kFirstGap{250000};
     static constexpr Gap kMaxGap{30000000};
     static constexpr Gap kLeastGap{10000};
-    static constexpr int kForgetting = 1024;
+    static constexpr int kForgetting = 2048;
 
     // Up to width requests at once; holds, and the gaps between starts, are
     // waited out with pause, by its clock. Once abandon is raised no request
