@@ -94,7 +94,7 @@ void SiteBackOff::Ended(long long turn, bool plainlyAnswered) {
 }
 
 void SiteBackOff::Narrow(const Paced& answered) {
-    ++m_sinceWidened.ended;
+    ++TallyOf(answered).ended;
     m_refusedRow = 0;
     m_lastAnsweredGap = answered.gap;
     if (m_gap.count() == 0) {
@@ -117,6 +117,12 @@ void SiteBackOff::EndPacingWait() {
     }
 }
 
+// A request paced before the gap last widened counts at the gap before: a
+// burst of them refused at once says nothing of the wider gap.
+SiteBackOff::Tally& SiteBackOff::TallyOf(const Paced& request) {
+    return request.at < m_lastWidened ? m_beforeWidened : m_sinceWidened;
+}
+
 // Compared as fractions, the refusal just counted included.
 bool SiteBackOff::PaceIsNotTheCause() const {
     const auto refusedSince = static_cast<long long>(m_sinceWidened.refused);
@@ -134,8 +140,9 @@ void SiteBackOff::Widen(Gap gap) {
 }
 
 void SiteBackOff::Learn(const Paced& refused) {
-    ++m_sinceWidened.ended;
-    ++m_sinceWidened.refused;
+    Tally& tally = TallyOf(refused);
+    ++tally.ended;
+    ++tally.refused;
     ++m_refusedRow;
     if (m_gap.count() > 0 && refused.at < m_lastWidened) {
         return;

@@ -25,10 +25,10 @@
 // - A refusal of a request paced before the gap last widened was sent at the
 //   old pace: it widens nothing.
 // - When the gap widened after pages were answered and refusals did not get
-//   rarer (their share of the requests ended since the widening is at least
-//   that before it), pace is not their cause, as with a backend that fails
-//   now and then: the gap stands, the floor is forgotten, and the refused page
-//   is asked again at the gap in force. kWidenAfter refusals in a row are no
+//   rarer (their share of the requests paced since the widening is at least
+//   that of those paced before it), pace is not their cause, as with a backend
+//   that fails now and then: the gap stands, the floor is forgotten, and the
+//   refused page is asked again at the gap in force. kWidenAfter refusals in a row are no
 //   such failures: the site is refusing, and the gap widens as above.
 // - A page is asked again until answered, or until it has been refused for
 //   kMaxRetryAfter (30 s, page_retries.h) since its first refusal: only then
@@ -114,6 +114,7 @@ class SiteBackOff {
     bool MayStart(long long turn) const;
     void Leave(long long turn);
     void Learn(const Paced& refused);
+    Tally& TallyOf(const Paced& request);
     bool PaceIsNotTheCause() const;
     void Widen(Gap gap);
     void Narrow(const Paced& answered);
