@@ -50,7 +50,7 @@ std::optional<long long> HttpDateSeconds(std::string_view text) {
         text[16] != ' ' || text[19] != ':' || text[22] != ':' || text.substr(25) != " GMT") {
         return std::nullopt;
     }
-    const auto month = std::find(kMonths.begin(), kMonths.end(), text.substr(8, 3));
+    const auto* const month = std::find(kMonths.begin(), kMonths.end(), text.substr(8, 3));
     const std::optional<int> day = Field(text, 5, 2, 1, 31);
     const std::optional<int> year = Field(text, 12, 4, 0, 9999);
     const std::optional<int> hour = Field(text, 17, 2, 0, 23);
@@ -60,7 +60,8 @@ std::optional<long long> HttpDateSeconds(std::string_view text) {
         return std::nullopt;
     }
     const int monthNumber = static_cast<int>(month - kMonths.begin()) + 1;
-    return DaysSinceEpoch(*year, monthNumber, *day) * 86400 + *hour * 3600 + *minute * 60 + *second;
+    const long long secondOfDay = (*hour * 60LL + *minute) * 60 + *second;
+    return DaysSinceEpoch(*year, monthNumber, *day) * 86400 + secondOfDay;
 }
 
 }  // namespace
