@@ -67,10 +67,9 @@ TEST_P(FetchWithRetriesTest, TriesTransientFailuresAgainAfterAPause) {
 
 const std::vector<milliseconds> kBothDelays{seconds(1), seconds(3)};
 // Refusals without a Retry-After double the gap before the page's next start
-// until a page is answered; the last refusal comes 31.75 s after the first.
-const std::vector<milliseconds> kRefusalDelays{milliseconds(250), milliseconds(500), seconds(1),
-                                               seconds(2),        seconds(4),        seconds(8),
-                                               seconds(16)};
+// until a page is answered; the last refusal comes 31.5 s after the first.
+const std::vector<milliseconds> kRefusalDelays{milliseconds(500), seconds(1), seconds(2),
+                                               seconds(4),        seconds(8), seconds(16)};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FetchWithRetriesTest,
@@ -90,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "served 200",
                   false},
         // clang-format off
-        RetryCase{"RefusedForThirtySecondsKeepsTheBodyServed", {Status(503)}, 8, kRefusalDelays,
+        RetryCase{"RefusedForThirtySecondsKeepsTheBodyServed", {Status(503)}, 7, kRefusalDelays,
                   "served 503", true},
         RetryCase{"PausesOfNoLengthEndTheirRefusals", {Status(429, 0)}, kMaxRefusals,
                   std::vector<milliseconds>(kMaxRefusals, milliseconds(0)), "served 429", true},
@@ -99,11 +98,11 @@ INSTANTIATE_TEST_SUITE_P(
         // Refusals and failures each count against their own bound.
         RetryCase{"RefusalsAreNoFailures",
                   {Status(429), kNoAnswer, Status(503), Status(500), Status(429), kPage}, 6,
-                  {milliseconds(250), seconds(1), milliseconds(500), seconds(3), seconds(1)},
+                  {milliseconds(500), seconds(1), seconds(1), seconds(3), seconds(2)},
                   "served 200", false},
         RetryCase{"ThirdFailureEndsAmidRefusals",
                   {kNoAnswer, Status(429), kNoAnswer, kNoAnswer, kPage}, 4,
-                  {seconds(1), milliseconds(250), seconds(3)}, "", true},
+                  {seconds(1), milliseconds(500), seconds(3)}, "", true},
         // clang-format on
         RetryCase{"RetryAfterTakesThePlaceOfTheDelays",
                   {Status(503, 7), Status(429, 0), kPage},
@@ -206,12 +205,12 @@ TEST(SiteBackOffTest, RefusalsHalveTheWindowOrWidenTheGapAndPlainAnswersUndoIt) 
         everySecond += "np";
     }
     // Halving down to none, from wherever the gap stands.
-    const std::vector<milliseconds> fromQuarterSecond{
-        milliseconds(250), milliseconds(125), milliseconds(63), milliseconds(32), milliseconds(16)};
-    std::vector<milliseconds> outage{milliseconds(250), milliseconds(500), seconds(1), seconds(2),
-                                     seconds(4),        seconds(8),        seconds(4), seconds(2),
-                                     seconds(1),        milliseconds(500)};
-    outage.insert(outage.end(), fromQuarterSecond.begin(), fromQuarterSecond.end());
+    const std::vector<milliseconds> fromHalfASecond{milliseconds(500), milliseconds(250),
+                                                    milliseconds(125), milliseconds(63),
+                                                    milliseconds(32),  milliseconds(16)};
+    std::vector<milliseconds> outage{milliseconds(500), seconds(1), seconds(2), seconds(4),
+                                     seconds(8),        seconds(4), seconds(2), seconds(1)};
+    outage.insert(outage.end(), fromHalfASecond.begin(), fromHalfASecond.end());
     const WidthCase cases[] = {
         {8, "r", 4},
         {8, "rrr", 1},
@@ -223,26 +222,26 @@ TEST(SiteBackOffTest, RefusalsHalveTheWindowOrWidenTheGapAndPlainAnswersUndoIt) 
         {1, "r" + eight, 1},
         // A site that never refuses, or says how long to wait, is never paced.
         {4, eight + "f" + eight, 4},
-        {4, "np", 4, {milliseconds(250)}},
-        {4, "nnp", 4, {milliseconds(250), milliseconds(500)}},
+        {4, "np", 4, {milliseconds(500)}},
+        {4, "nnp", 4, {milliseconds(500), seconds(1)}},
         // Refused after an answer at the gap: the floor goes a sixteenth above
         // the gap answered.
-        {4, "npnp", 4, {milliseconds(250), milliseconds(125), milliseconds(266)}},
+        {4, "npnp", 4, {milliseconds(500), milliseconds(250), milliseconds(532)}},
         // A failure narrows nothing.
-        {4, "nfp", 4, {milliseconds(250), milliseconds(250)}},
-        // A lone refusal: unpaced again after five answered pages.
-        {4, "n" + eight, 4, fromQuarterSecond},
-        // Refused for about 12 s, then answered.
-        {4, "nnnnnn" + sixteen, 4, outage},
+        {4, "nfp", 4, {milliseconds(500), milliseconds(500)}},
+        // A lone refusal: unpaced again after six answered pages.
+        {4, "n" + eight, 4, fromHalfASecond},
+        // Refused five times in 7.5 s, then answered.
+        {4, "nnnnn" + sixteen, 4, outage},
         // A wider gap that leaves every second request refused: the pace is
         // not their cause, and the gap goes.
         {4,
          everySecond + eight,
          4,
-         {milliseconds(250), milliseconds(125), milliseconds(266), milliseconds(266),
-          milliseconds(266), milliseconds(133), milliseconds(133), milliseconds(67),
-          milliseconds(67), milliseconds(34), milliseconds(34), milliseconds(17),
-          milliseconds(17)}},
+         {milliseconds(500), milliseconds(250), milliseconds(532), milliseconds(532),
+          milliseconds(532), milliseconds(266), milliseconds(266), milliseconds(133),
+          milliseconds(133), milliseconds(67), milliseconds(67), milliseconds(34), milliseconds(34),
+          milliseconds(17), milliseconds(17)}},
     };
     for (const WidthCase& expected : cases) {
         SCOPED_TRACE(std::to_string(expected.width) + " " + expected.ends);

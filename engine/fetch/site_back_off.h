@@ -8,7 +8,7 @@
 // that refuses with a bare 503 lets one request through per interval of its
 // own: the gap between starts has to find that interval and stay just above
 // it, and a site that stopped refusing must get its speed back.
-// - The first refusal sets a gap of kFirstGap (250 ms). A refusal before any
+// - The first refusal sets a gap of kFirstGap (500 ms). A refusal before any
 //   page was answered at the gap doubles it (the interval, or an outage, is
 //   still ahead), up to kMaxGap (30 s).
 // - A refusal after pages were answered at the gap means the interval lies
@@ -58,7 +58,7 @@ class SiteBackOff {
     // The pace, as the comment at the top of this file tells it. Gaps are
     // kept in microseconds, so that every narrowing step is a step.
     using Gap = std::chrono::microseconds;
-    static constexpr Gap kFirstGap{250000};
+    static constexpr Gap kFirstGap{500000};
     static constexpr Gap kMaxGap{30000000};
     static constexpr Gap kLeastGap{10000};
     static constexpr int kForgetting = 2048;
