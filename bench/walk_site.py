@@ -19,6 +19,10 @@ The cases (all unless --only names some):
   jumping  the native wendrel-clip --new from a record against a site whose
            list page names article 2147483647 and whose every page answers at
            once: the walk's bound, the record unmoved, time and peak memory.
+  refusing both programs with the default window against a site of 400 articles
+           answered after 20 ms that refuses with a bare 503: once (the fifth
+           request), for its first 12 s (an outage), and every second article
+           request (a flaky backend), each timed against the clean walk;
   nginx    both programs with the default window against nginx on 127.0.0.1,
            started with a configuration of its own in front of the site, whose
            limit_req refuses with a bare 503: 2 requests a second without a
@@ -73,9 +77,10 @@ def article_page(number):
     return news_page(ARTICLE_DATE, title, filler[:PAGE_BYTES - frame])
 
 
-def handler_for(articles, delay, endless=0):
+def handler_for(articles, delay, endless=0, refusals=None):
     """A site of articles, each answered after delay; the page of article
-    endless, when given, sends bytes for as long as the client takes them."""
+    endless, when given, sends bytes for as long as the client takes them;
+    the requests that refusals (Refusals) picks are answered a bare 503."""
     class Handler(http.server.BaseHTTPRequestHandler):
         protocol_version = "HTTP/1.1"
         disable_nagle_algorithm = True
@@ -86,6 +91,10 @@ def handler_for(articles, delay, endless=0):
         def do_GET(self):
             time.sleep(delay)
             match = re.fullmatch(r"/arti/(\d+)\.html", self.path)
+            if refusals and refusals.refuses(match is not None):
+                self.wfile.write(b"HTTP/1.1 503 Service Unavailable\r\nContent-Type: text/html\r\n"
+                                 b"Content-Length: 4\r\n\r\nbusy")
+                return
             if self.path == LIST_PATH:
                 # The address the client asked, a proxy in front included.
                 base = "http://" + self.headers["Host"]
@@ -115,6 +124,45 @@ def handler_for(articles, delay, endless=0):
                 pass
 
     return Handler
+
+
+REFUSING_ARTICLES = 400
+REFUSING_DELAY_MS = 20
+OUTAGE_SECONDS = 12
+# (kind, what it is, the most time as (times the clean walk, seconds over))
+REFUSING_KINDS = [
+    ("single", "the fifth request refused once", 1.5, 2),
+    ("outage", "every request refused for the first %d s" % OUTAGE_SECONDS, 3,
+     OUTAGE_SECONDS + 15),
+    ("flaky", "every second article request refused", 4, 30),
+]
+
+
+class Refusals:
+    """Which requests of one run a site refuses, by kind: none ("clean"), the
+    fifth ("single"), every one in the first OUTAGE_SECONDS from the first
+    ("outage"), every second article request ("flaky")."""
+
+    def __init__(self, kind):
+        self.kind = kind
+        self.lock = threading.Lock()
+        self.requests = 0
+        self.article_requests = 0
+        self.first = None
+        self.refused = 0
+
+    def refuses(self, article):
+        with self.lock:
+            now = time.monotonic()
+            self.first = self.first or now
+            self.requests += 1
+            self.article_requests += 1 if article else 0
+            refused = {"clean": False,
+                       "single": self.requests == 5,
+                       "outage": now - self.first < OUTAGE_SECONDS,
+                       "flaky": article and self.article_requests % 2 == 0}[self.kind]
+            self.refused += 1 if refused else 0
+            return refused
 
 
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
@@ -414,7 +462,7 @@ http {{
 """
 # (articles, requests a second, burst, the most time against the limit's
 # and seconds over it, the most refusals per article)
-NGINX_LIMITS = [(60, 2, 0, 1.3, 2, 0.15), (200, 5, 10, 1.3, 0, None)]
+NGINX_LIMITS = [(60, 2, 0, 1.2, 0, 0.1), (200, 5, 10, 1.3, 0, None)]
 
 
 def start_nginx(nginx, work, site, rate, burst):
@@ -449,13 +497,13 @@ def refusals(work):
     return [line.split()[0] for line in (work / "nginx-access.log").read_text().splitlines()].count("503")
 
 
-def nginx_walk(run, program, base, folder):
+def default_window_walk(run, program, base, folder):
     """One run of walk_bench.exe (run) or the native wendrel-clip (program)
     with the default window: seconds, the status, the clip."""
     clip = folder / (SINCE + ".html")
     if clip.exists():
         clip.unlink()
-    output = folder / "nginx.txt"
+    output = folder / "walk.txt"
     with open(output, "w") as out:
         started = time.monotonic()
         if run:
@@ -499,7 +547,7 @@ def nginx_case(args, work):
                 for key, fetcher, run, program in fetchers:
                     time.sleep(2)  # the limiter forgets the last run
                     before = refusals(work)
-                    seconds, status, clip = nginx_walk(run, program, base, folder)
+                    seconds, status, clip = default_window_walk(run, program, base, folder)
                     refused = refusals(work) - before
                     equal = clip == alone.replace(site.encode(), base[len("http://"):].encode())
                     figures[name][key] = {"seconds": seconds, "limit_seconds": limit,
@@ -516,9 +564,10 @@ def nginx_case(args, work):
                         "%.2f s against %.2f s" % (seconds, most_times * limit + most_over),
                         seconds <= most_times * limit + most_over)
                     if most_refusals is not None:
-                        target("refusals at most %d%% of the articles" % (most_refusals * 100),
-                               "%d of %d" % (refused, articles),
-                               refused <= most_refusals * articles)
+                        most = -(-most_refusals * articles // 1)
+                        target("at most %d refusals (%d%% of the articles, rounded up)" % (
+                            most, most_refusals * 100), "%d of %d" % (refused, articles),
+                            refused <= most)
             finally:
                 stop_nginx(process)
         finally:
@@ -526,8 +575,51 @@ def nginx_case(args, work):
     return figures
 
 
+def refused_walk(run, program, kind, folder):
+    """One run with the default window against a site refusing as kind says:
+    seconds, the status, refusals drawn and pages unread."""
+    refusals = Refusals(kind)
+    server = Server(("127.0.0.1", 0),
+                    handler_for(REFUSING_ARTICLES, REFUSING_DELAY_MS / 1000, refusals=refusals))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    try:
+        seconds, status, _ = default_window_walk(
+            run, program, "http://127.0.0.1:%d" % server.server_address[1], folder)
+    finally:
+        server.shutdown()
+    return {"seconds": seconds, "status": status, "refusals": refusals.refused,
+            "unread": unread_pages(status)}
+
+
+def refusing_case(args, work):
+    """Both programs against sites that refuse once, for a while, or now and
+    then, each against the clean walk of the same site."""
+    figures = {}
+    print("Refusing sites: %d articles answered after %d ms, the default window:"
+          % (REFUSING_ARTICLES, REFUSING_DELAY_MS))
+    for key, title, run, program in fetchers_of(args):
+        figures[key] = {kind: refused_walk(run, program, kind, work)
+                        for kind in ["clean"] + [kind for kind, *_ in REFUSING_KINDS]}
+        for kind, walked in figures[key].items():
+            print("  %s, %s: %.2f s, %d refusals, %d pages unread | %s" % (
+                title, kind, walked["seconds"], walked["refusals"], walked["unread"],
+                walked["status"]))
+    for key, title, _, _ in fetchers_of(args):
+        clean = figures[key]["clean"]["seconds"]
+        print("Targets, refusing sites, %s (clean walk %.2f s):" % (title, clean))
+        for kind, what, times, over in REFUSING_KINDS:
+            walked = figures[key][kind]
+            most = times * clean + over
+            target("%s: within %g times the clean walk plus %d s" % (what, times, over),
+                   "%.2f s against %.2f s" % (walked["seconds"], most), walked["seconds"] <= most)
+        outage = figures[key]["outage"]
+        target("the outage: every page read", outage["status"],
+               outage["status"].startswith("Saved to") and outage["unread"] == 0)
+    return figures
+
+
 CASES = {"walk": walk_case, "limiter": limiter_case, "endless": endless_case,
-         "jumping": jumping_case, "nginx": nginx_case}
+         "jumping": jumping_case, "refusing": refusing_case, "nginx": nginx_case}
 
 
 def main():

@@ -64,11 +64,6 @@ PageText UndatedStopNote() {
     return "stopped: " + std::to_string(kMaxPagesWithoutDate) + " pages in a row had no date";
 }
 
-PageText UnreadStopNote() {
-    return "stopped: the site did not answer " + std::to_string(kMaxUnreadInARow) +
-           " times in a row";
-}
-
 PageText BoundNote(int floor) {
     return "stopped: more than " + std::to_string(kMaxPagesFromRecord) +
            " articles since the record at " + std::to_string(floor);
@@ -342,8 +337,13 @@ Walk WalkArticles(ClipFrontEnd& dialog, FetchWindow& window, const PageText& sit
         }
         walk.unreadPages += fetched.unread ? 1 : 0;
         walk.pagesRead += fetched.unread ? 0 : 1;
+        if (fetched.pauseTooLong) {
+            walk.stopNote = "stopped: " + AskedPauseWords(fetched.lastAttempt);
+            walk.siteStoppedAnswering = true;
+            break;
+        }
         if (unread.Extend(fetched.unread)) {
-            walk.stopNote = UnreadStopNote() + UnreadCause(fetched.lastAttempt);
+            walk.stopNote = "stopped: " + UnreadRowWords(kMaxUnreadInARow, fetched.lastAttempt);
             walk.siteStoppedAnswering = true;
             break;
         }
@@ -405,7 +405,7 @@ ClipOutcome Clip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& wri
         // An earlier clip of this date is worth more than an empty one.
         if (listPage->unread) {
             dialog.SetStatusText(kNoAnswerStatus + ListPageAddress(siteBase) +
-                                 UnreadCause(listPage->lastAttempt));
+                                 UnreadCause(*listPage));
             return ClipOutcome::noAnswer;
         }
         const int newest = NewestArticleNumber(listPage->page, siteBase, limits.siteAsWritten);

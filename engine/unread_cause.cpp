@@ -43,4 +43,32 @@ PageText UnreadCause(const FetchResult& lastAttempt) {
     return " (" + CauseWords(lastAttempt) + ")";
 }
 
+PageText UnreadCause(const FetchedPage& fetched) {
+    return fetched.pauseTooLong ? " (" + AskedPauseWords(fetched.lastAttempt) + ")"
+                                : UnreadCause(fetched.lastAttempt);
+}
+
+PageText AskedPauseWords(const FetchResult& lastAttempt) {
+    if (lastAttempt.retryAfterSeconds < 0) {
+        return "the site asked for a long pause";
+    }
+    return "the site asked for a pause of " + std::to_string(lastAttempt.retryAfterSeconds) + " s";
+}
+
+PageText UnreadRowWords(int pages, const FetchResult& lastAttempt) {
+    const PageText times = std::to_string(pages) + " times in a row";
+    switch (lastAttempt.end) {
+        case FetchEnd::noAnswer:
+            return "the site did not answer " + times + UnreadCause(lastAttempt);
+        case FetchEnd::answered:
+            return (IsRefusal(lastAttempt) ? "the site refused "
+                                           : "the site answered with an error ") +
+                   times + UnreadCause(lastAttempt);
+        case FetchEnd::tooManyRedirects:
+        case FetchEnd::tooLarge:
+            break;
+    }
+    return std::to_string(pages) + " pages in a row could not be read" + UnreadCause(lastAttempt);
+}
+
 }  // namespace wendrel

@@ -254,7 +254,7 @@ TEST_F(NewArticlesTest, AGrowingSiteIsClippedOnceOverAndNothingIsSkipped) {
     const std::string owed = saved + " (1 page could not be read); 1 page still owed";
     const std::string stopped =
         saved +
-        " (stopped: the site did not answer 5 times in a row (too many redirects); 5 pages "
+        " (stopped: 5 pages in a row could not be read (too many redirects); 5 pages "
         "could not be read)";
     // clang-format off
     const NewRunCase runs[] = {

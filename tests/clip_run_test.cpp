@@ -272,6 +272,9 @@ const testing::Answer kBusy{FetchEnd::answered, 503, "busy", -1};
 const testing::Answer kNotFound{FetchEnd::answered, 404, "", -1};
 const testing::Answer kUndated{FetchEnd::answered, 200, "no date here", -1};
 const testing::Answer kRedirectLoop{FetchEnd::tooManyRedirects, 0, "", -1};
+const testing::Answer kFailing{FetchEnd::answered, 500, "failing", -1};
+const testing::Answer kLongPause{FetchEnd::answered, 429, "slow down", 120};
+const testing::Answer kUnreadablePause{FetchEnd::answered, 502, "", kUnreadableRetryAfter};
 
 // A dated page of the site's layout but for marker.
 testing::Answer Without(const PageText& marker) {
@@ -345,6 +348,21 @@ INSTANTIATE_TEST_SUITE_P(
                  " (stopped: the site did not answer 5 times in a row (the connection broke); 6 "
                  "pages could not be read)",
                  11},
+        NoteCase{"FiveErrorsInARowStop", 9, Many(3, 7, kFailing),
+                 " (stopped: the site answered with an error 5 times in a row (HTTP status 500); "
+                 "5 pages could not be read)",
+                 3},
+        // The site is not asked again sooner than it asked.
+        NoteCase{"LongPauseStops",
+                 9,
+                 {{7, kLongPause}},
+                 " (stopped: the site asked for a pause of 120 s; 1 page could not be read)",
+                 7},
+        NoteCase{"UnreadablePauseStops",
+                 9,
+                 {{8, kUnreadablePause}},
+                 " (stopped: the site asked for a long pause; 1 page could not be read)",
+                 8},
         NoteCase{"UndatedStopWithUnreadPages", 60,
                  Joined(Many(1, 55, kUndated), {{40, kNoAnswer}, {30, kBusy}}),
                  " (stopped: 50 pages in a row had no date; 2 pages could not be read)", 6},
@@ -375,9 +393,9 @@ struct EarlierClipCase {
 constexpr char kIncompletePath[] = "C:\\Clips\\2008-07-16 (incomplete).html";
 constexpr char kSecondPath[] = "C:\\Clips\\2008-07-16 (2).html";
 const PageText kEarlier = "earlier clip";  // no clip of ours: never replaced
-// The cause is the last page's.
-PageText NothingSaved(const PageText& cause) {
-    return "Nothing saved (stopped: the site did not answer 5 times in a row (" + cause + "))";
+// The words and the cause are the last page's.
+PageText NothingSaved(const PageText& why) {
+    return "Nothing saved (stopped: the site " + why + "))";
 }
 PageText SavedCutShort(const PageText& path) {
     return "Saved to " + path +
@@ -454,9 +472,9 @@ TEST_P(EarlierClipTest, NoArticleOnDiskIsLost) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, EarlierClipTest, ::testing::Values(
     EarlierClipCase{"FirstFivePagesUnanswered", Many(5, 9, kNoAnswer), true, {{kClipPath, kEarlier}},
-                    NothingSaved("the connection broke"), {{kClipPath, kEarlier}}, ClipOutcome::noAnswer},
+                    NothingSaved("did not answer 5 times in a row (the connection broke"), {{kClipPath, kEarlier}}, ClipOutcome::noAnswer},
     EarlierClipCase{"FirstFivePagesRefused", Many(5, 9, kBusy), true, {},
-                    NothingSaved("HTTP status 503"), {}, ClipOutcome::noAnswer},
+                    NothingSaved("refused 5 times in a row (HTTP status 503"), {}, ClipOutcome::noAnswer},
     EarlierClipCase{"CutWalkGoesBesideFilesThatAreNoClips", Many(3, 7, kNoAnswer), true,
                     {{kClipPath, kEarlier}, {kIncompletePath, "earlier incomplete"}},
                     SavedCutShort(kSecondPath), {{kClipPath, kEarlier}, {kIncompletePath, "earlier incomplete"},
@@ -606,6 +624,18 @@ TEST(ClipRunRetryTest, OneConnectionAsksAgainForTheSamePageBeforeTheNext) {
                                                       std::string("Saved to ") + kClipPath}));
     EXPECT_EQ(disk.files.at(kClipPath),
               CleanedArticle(2, "T2", "B2") + CleanedArticle(1, "T1", "B1"));
+}
+
+TEST_F(ClipRunTest, AListPageThatAsksForALongPauseEndsTheRun) {
+    testing::FakePause pause;
+    site.SetNewest(2);
+    site.answers[FakeSite::ListAddress()] = {kLongPause};
+
+    EXPECT_EQ(RunClip(dialog, site, disk, kBase, WalkLimits{}, pause), ClipOutcome::noAnswer);
+
+    EXPECT_EQ(dialog.statuses.back(), "No answer from " + FakeSite::ListAddress() +
+                                          " (the site asked for a pause of 120 s)");
+    EXPECT_EQ(site.requests.size(), 1u);
 }
 
 TEST_F(ClipRunTest, TellsHowTheRunEnded) {

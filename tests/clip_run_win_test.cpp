@@ -93,7 +93,7 @@ TEST(WindowsClipRunTest, StatusNamesWhatWentWrong) {
     const ScenarioCase cases[] = {
         {"notes", " (2 pages could not be read)", 4},
         {"gone",
-         " (stopped: the site did not answer 5 times in a row (HTTP status 503); 5 pages could "
+         " (stopped: the site refused 5 times in a row (HTTP status 503); 5 pages could "
          "not be read)",
          11},
         {"undated", " (stopped: 50 pages in a row had no date)", 11},

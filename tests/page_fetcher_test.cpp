@@ -259,7 +259,9 @@ TEST_F(PageFetcherTest, ReportsHowEachFetchEndedAndWhyThereWasNoAnswer) {
         {site + "/missing?", FetchEnd::answered, 404, -1},
         {site + "/flaky?fail=9&how=503&retry_after=7&case=1", FetchEnd::answered, 503, 7},
         {site + "/flaky?fail=9&how=429&retry_after=Wed,%2021%20Oct&case=2", FetchEnd::answered, 429,
-         -1},
+         kUnreadableRetryAfter},
+        // An HTTP date counts from the answer's own Date.
+        {site + "/flaky?fail=9&how=503&retry_in=7&case=7", FetchEnd::answered, 503, 7},
         // A refusal needs no body.
         {site + "/flaky?fail=9&how=503&empty=1&case=4", FetchEnd::answered, 503, -1},
         {secure + "/flaky?fail=9&how=429&empty=1&case=5", FetchEnd::answered, 429, -1},

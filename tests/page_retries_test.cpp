@@ -44,6 +44,7 @@ struct RetryCase {
     std::vector<milliseconds> delays;
     PageText page;
     bool unread;
+    bool pauseTooLong = false;
 };
 
 class FetchWithRetriesTest : public ::testing::TestWithParam<RetryCase> {};
@@ -61,14 +62,14 @@ TEST_P(FetchWithRetriesTest, TriesTransientFailuresAgainAfterAPause) {
     EXPECT_EQ(pause.delays, c.delays);
     EXPECT_EQ(fetched.page, c.page);
     EXPECT_EQ(fetched.unread, c.unread);
+    EXPECT_EQ(fetched.pauseTooLong, c.pauseTooLong);
 }
 
 const std::vector<milliseconds> kBothDelays{seconds(1), seconds(3)};
 // Refusals without a Retry-After double the gap before the page's next start
-// until a page is answered.
-const std::vector<milliseconds> kRefusalDelays{milliseconds(250), milliseconds(500), seconds(1),
-                                               seconds(2),        seconds(4),        seconds(8),
-                                               seconds(16)};
+// until a page is answered; the last refusal comes 31.5 s after the first.
+const std::vector<milliseconds> kRefusalDelays{milliseconds(500), seconds(1), seconds(2),
+                                               seconds(4),        seconds(8), seconds(16)};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FetchWithRetriesTest,
@@ -88,18 +89,20 @@ INSTANTIATE_TEST_SUITE_P(
                   "served 200",
                   false},
         // clang-format off
-        RetryCase{"BusyToTheEndKeepsTheBodyServed", {Status(503)}, kMaxRefusals, kRefusalDelays,
+        RetryCase{"RefusedForThirtySecondsKeepsTheBodyServed", {Status(503)}, 7, kRefusalDelays,
                   "served 503", true},
+        RetryCase{"PausesOfNoLengthEndTheirRefusals", {Status(429, 0)}, kMaxRefusals,
+                  std::vector<milliseconds>(kMaxRefusals, milliseconds(0)), "served 429", true},
         RetryCase{"EveryFailingStatus", {Status(500), Status(502), Status(504)}, 3, kBothDelays,
                   "served 504", true},
         // Refusals and failures each count against their own bound.
         RetryCase{"RefusalsAreNoFailures",
                   {Status(429), kNoAnswer, Status(503), Status(500), Status(429), kPage}, 6,
-                  {milliseconds(250), seconds(1), milliseconds(500), seconds(3), seconds(1)},
+                  {milliseconds(500), seconds(1), seconds(1), seconds(3), seconds(2)},
                   "served 200", false},
         RetryCase{"ThirdFailureEndsAmidRefusals",
                   {kNoAnswer, Status(429), kNoAnswer, kNoAnswer, kPage}, 4,
-                  {seconds(1), milliseconds(250), seconds(3)}, "", true},
+                  {seconds(1), milliseconds(500), seconds(3)}, "", true},
         // clang-format on
         RetryCase{"RetryAfterTakesThePlaceOfTheDelays",
                   {Status(503, 7), Status(429, 0), kPage},
@@ -113,12 +116,21 @@ INSTANTIATE_TEST_SUITE_P(
                   {seconds(30)},
                   "served 200",
                   false},
-        RetryCase{"LongerRetryAfterIsPacedInstead",
+        // The run never asks sooner than the site asked.
+        RetryCase{"LongerRetryAfterEndsThePage",
                   {Status(503, 31), kPage},
-                  2,
-                  {SiteBackOff::kFirstGap},
-                  "served 200",
-                  false},
+                  1,
+                  {},
+                  "served 503",
+                  true,
+                  true},
+        RetryCase{"UnreadableRetryAfterOnAFailureEndsThePage",
+                  {Status(502, kUnreadableRetryAfter), kPage},
+                  1,
+                  {},
+                  "served 502",
+                  true,
+                  true},
         RetryCase{"FailureAfterATransientOneIsNotTriedAgain",
                   {kNoAnswer, Status(404), kPage},
                   2,
@@ -126,6 +138,37 @@ INSTANTIATE_TEST_SUITE_P(
                   "served 404",
                   false}),
     CaseName());
+
+TEST(RetryAfterSecondsTest, ReadsSecondsAndHttpDatesFromTheAnswersDate) {
+    constexpr char kDate[] = "Wed, 21 Oct 2026 07:28:00 GMT";
+    // 2026-10-21 07:27:00 UTC, for an answer whose Date cannot be read.
+    const std::chrono::system_clock::time_point now{seconds(1792567620)};
+    const struct {
+        const char* value;
+        const char* date;
+        int seconds;
+    } cases[] = {
+        {"7", kDate, 7},
+        {" 30 ", "", 30},
+        {"", kDate, kNoRetryAfter},
+        {"999999999", kDate, 999999999},
+        {"1000000000", kDate, kUnreadableRetryAfter},
+        {"-5", kDate, kUnreadableRetryAfter},
+        {"soon", kDate, kUnreadableRetryAfter},
+        {"Wed, 21 Oct 2026 07:29:00 GMT", kDate, 60},
+        {"Wed, 21 Oct 2026 07:29:00 GMT", "yesterday", 120},
+        {"Wed, 21 Oct 2026 07:27:59 GMT", kDate, 0},
+        {"Fri, 01 Jan 2027 00:00:10 GMT", "Thu, 31 Dec 2026 23:59:50 GMT", 20},
+        {"Wed, 01 Mar 2028 00:00:00 GMT", "Tue, 29 Feb 2028 00:00:00 GMT", 86400},
+        {"Fri, 31 Dec 9999 23:59:59 GMT", kDate, kMaxRetryAfterSeconds},
+        {"Wed, 21 Oct 2026 07:29:00 UTC", kDate, kUnreadableRetryAfter},
+        {"Wednesday, 21-Oct-26 07:29:00 GMT", kDate, kUnreadableRetryAfter},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.value) + " at " + c.date);
+        EXPECT_EQ(RetryAfterSeconds(c.value, c.date, now), c.seconds);
+    }
+}
 
 TEST(FetchWithRetriesAbandonTest, NoAttemptOnceAbandoned) {
     FakeSite site;
@@ -151,13 +194,23 @@ struct WidthCase {
 };
 
 // A hold of the site's, which none of the gaps below equals.
-constexpr seconds kHold{1};
+constexpr seconds kHold{7};
 
 TEST(SiteBackOffTest, RefusalsHalveTheWindowOrWidenTheGapAndPlainAnswersUndoIt) {
     const std::string eight(SiteBackOff::kWidenAfter, 'p');
     const std::string sevenAndFailure = eight.substr(1) + "f";
-    const milliseconds first = SiteBackOff::kFirstGap;
-    const milliseconds narrowed = first - first / SiteBackOff::kNarrowing;
+    const std::string sixteen = eight + eight;
+    std::string everySecond;
+    for (int i = 0; i < 12; ++i) {
+        everySecond += "np";
+    }
+    // Halving down to none, from wherever the gap stands.
+    const std::vector<milliseconds> fromHalfASecond{milliseconds(500), milliseconds(250),
+                                                    milliseconds(125), milliseconds(63),
+                                                    milliseconds(32),  milliseconds(16)};
+    std::vector<milliseconds> outage{milliseconds(500), seconds(1), seconds(2), seconds(4),
+                                     seconds(8),        seconds(4), seconds(2), seconds(1)};
+    outage.insert(outage.end(), fromHalfASecond.begin(), fromHalfASecond.end());
     const WidthCase cases[] = {
         {8, "r", 4},
         {8, "rrr", 1},
@@ -169,10 +222,26 @@ TEST(SiteBackOffTest, RefusalsHalveTheWindowOrWidenTheGapAndPlainAnswersUndoIt) 
         {1, "r" + eight, 1},
         // A site that never refuses, or says how long to wait, is never paced.
         {4, eight + "f" + eight, 4},
-        {4, "np", 4, {first}},
-        {4, "nnp", 4, {first, 2 * first}},
-        {4, "npnp", 4, {first, narrowed, narrowed + narrowed / 4}},
-        {4, "nf", 4, {first}},
+        {4, "np", 4, {milliseconds(500)}},
+        {4, "nnp", 4, {milliseconds(500), seconds(1)}},
+        // Refused after an answer at the gap: the floor goes a sixteenth above
+        // the gap answered.
+        {4, "npnp", 4, {milliseconds(500), milliseconds(250), milliseconds(532)}},
+        // A failure narrows nothing.
+        {4, "nfp", 4, {milliseconds(500), milliseconds(500)}},
+        // A lone refusal: unpaced again after six answered pages.
+        {4, "n" + eight, 4, fromHalfASecond},
+        // Refused five times in 7.5 s, then answered.
+        {4, "nnnnn" + sixteen, 4, outage},
+        // A wider gap that leaves every second request refused: the pace is
+        // not their cause, and the gap goes.
+        {4,
+         everySecond + eight,
+         4,
+         {milliseconds(500), milliseconds(250), milliseconds(532), milliseconds(532),
+          milliseconds(532), milliseconds(266), milliseconds(266), milliseconds(133),
+          milliseconds(133), milliseconds(67), milliseconds(67), milliseconds(34), milliseconds(34),
+          milliseconds(17), milliseconds(17)}},
     };
     for (const WidthCase& expected : cases) {
         SCOPED_TRACE(std::to_string(expected.width) + " " + expected.ends);
@@ -251,7 +320,9 @@ TEST(SiteBackOffTest, ARefusedPageKeepsItsTurnAheadOfEveryLaterPage) {
     ASSERT_TRUE(backOff.Enter(0));
     backOff.Refused(0, std::nullopt, true);
     std::thread next = AskFor(backOff, 1, later);
-    std::this_thread::sleep_for(milliseconds(100));
+    while (!backOff.Waits(1)) {
+        std::this_thread::yield();
+    }
     EXPECT_FALSE(later.load());
     ASSERT_TRUE(backOff.Enter(0));
     next.join();

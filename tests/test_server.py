@@ -275,13 +275,25 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
     def flaky(self, url):
         """Fails the first "fail" attempts of this very request as "how" says:
         close (before any answer), or a status code, with "retry_after" when
-        given; then answers with a page."""
+        given, or "retry_in" seconds after the answer's Date as an HTTP date;
+        then answers with a page."""
         failing = self.server.log.attempts(self.requestline) <= int(self.query(url, "fail", "0"))
+        retry_after = self.query(url, "retry_after", None)
+        retry_in = self.query(url, "retry_in", None)
+        if failing and retry_in is not None:
+            self.answer_time = time.time()
+            retry_after = self.date_time_string(self.answer_time + int(retry_in))
         if failing:
-            self.fail_as(self.query(url, "how", "close"), self.query(url, "retry_after", None),
+            self.fail_as(self.query(url, "how", "close"), retry_after,
                          self.query(url, "empty", None))
+            self.answer_time = None
         else:
             self.send_body(pattern(3000))
+
+    def date_time_string(self, timestamp=None):
+        """The answer's Date: the moment a Retry-After date was counted from,
+        when one was."""
+        return super().date_time_string(timestamp or getattr(self, "answer_time", None))
 
     def fail_as(self, how, retry_after=None, empty=False):
         """With empty, the status alone: an empty chunked body."""

@@ -342,7 +342,7 @@ class WendrelClipTest(unittest.TestCase):
              "Saved to %s (2 pages could not be read)" % earlier, True),
             # A walk the site cut short merges like any other.
             (["--site", SITE + "/site/gone", "--connections", "1"], 3, "out",
-             "Saved to %s (stopped: the site did not answer 5 times in a row (HTTP status "
+             "Saved to %s (stopped: the site refused 5 times in a row (HTTP status "
              "503); 5 pages could not be read)" % earlier, True),
             (["--folder", str(self.folder / "missing")], 4, "errors",
              "%s/missing/2008-07-16.html에 잘못된 경로가 있습니다." % self.folder, False),

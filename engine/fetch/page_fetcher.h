@@ -51,14 +51,28 @@ struct FetchResult {
     int bytes = 0;  // body bytes received, the NUL and what follows it included
     FetchEnd end = FetchEnd::answered;
     int status = 0;  // the HTTP status of the last answer seen; 0 when none came
-    // The answer's Retry-After in seconds; -1 when it has none in seconds.
+    // The pause the answer's Retry-After asks for, in seconds;
+    // kNoRetryAfter or kUnreadableRetryAfter.
     int retryAfterSeconds = -1;
     NoAnswerCause cause = NoAnswerCause::none;  // for FetchEnd::noAnswer
 };
 
-// The seconds a Retry-After header's value asks for; -1 for the date form,
-// which a site under strain rarely sends, and for anything else.
-int RetryAfterSeconds(std::string_view value);
+// An answer without a Retry-After, or with an empty one.
+constexpr int kNoRetryAfter = -1;
+// A Retry-After that is no pause the run can read: neither a count of seconds
+// of at most kMaxRetryAfterSeconds nor an HTTP date (IMF-fixdate).
+constexpr int kUnreadableRetryAfter = -2;
+// Nine digits: more cannot be a pause anyone waits for, and would not fit. A
+// date further ahead asks for this.
+constexpr int kMaxRetryAfterSeconds = 999999999;
+
+// The seconds a Retry-After header's value asks for. A date counts from the
+// answer's Date header when that can be read, from now otherwise; a date
+// already passed asks for none.
+int RetryAfterSeconds(std::string_view value, std::string_view answerDate,
+                      std::chrono::system_clock::time_point now);
+// The same, from the system's clock.
+int RetryAfterSeconds(std::string_view value, std::string_view answerDate);
 
 // The body of one answer as it arrives, for the fetchers: held within
 // PageFetcher::kMaxPageBytes, so that a page that never ends costs no more

@@ -19,6 +19,7 @@ namespace {
 // How long one wait for the network lasts at most; an abandon wakes it sooner.
 constexpr int kPollMilliseconds = 1000;
 constexpr std::string_view kRetryAfterName = "retry-after:";
+constexpr std::string_view kDateName = "date:";
 
 // libcurl's process-wide set-up must run once, before any thread fetches.
 void InitialiseCurlOnce() {
@@ -50,6 +51,7 @@ struct Transfer {
     // Whether the latest answer's headers have ended, so that it is an answer.
     bool headersEnded = false;
     std::string retryAfter;
+    std::string date;  // what a date form of Retry-After counts from
 };
 
 // Every answer of a redirect's chain starts with its status line; only the
@@ -60,10 +62,13 @@ size_t OnHeaderLine(char* bytes, size_t size, size_t count, void* userData) {
     if (line.substr(0, 5) == "HTTP/") {
         transfer.headersEnded = false;
         transfer.retryAfter.clear();
+        transfer.date.clear();
     } else if (Trimmed(line).empty()) {
         transfer.headersEnded = true;
     } else if (SameIgnoringCase(line.substr(0, kRetryAfterName.size()), kRetryAfterName)) {
         transfer.retryAfter = Trimmed(line.substr(kRetryAfterName.size()));
+    } else if (SameIgnoringCase(line.substr(0, kDateName.size()), kDateName)) {
+        transfer.date = Trimmed(line.substr(kDateName.size()));
     }
     return line.size();
 }
@@ -224,7 +229,7 @@ FetchResult CurlPageFetcher::ReadUrl(const PageText& address, PageText& page,
     }
     const FetchEnd end = EndOf(code, transfer);
     const FetchResult result{transfer.body.Size(), end, exchange.Status(),
-                             RetryAfterSeconds(transfer.retryAfter),
+                             RetryAfterSeconds(transfer.retryAfter, transfer.date),
                              end == FetchEnd::noAnswer ? CauseOf(code) : NoAnswerCause::none};
     transfer.body.HandOverTo(page);
     return result;

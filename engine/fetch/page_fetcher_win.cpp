@@ -100,29 +100,34 @@ bool IsRedirect(int status) {
            status == HTTP_STATUS_PERMANENT_REDIRECT;
 }
 
-// The answer's Retry-After when it is a count of seconds; -1 otherwise.
-int RetryAfterSeconds(HINTERNET request) {
-    char text[32] = "";
-    DWORD size = sizeof text;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_RETRY_AFTER, text, &size, nullptr)) {
-        return -1;
+// A header of the answer as WinInet holds it; empty when it has none.
+std::string HeaderText(HINTERNET request, DWORD header) {
+    DWORD size = 0;
+    HttpQueryInfoA(request, header, nullptr, &size, nullptr);
+    if (size == 0) {
+        return {};
     }
-    return wendrel::RetryAfterSeconds(std::string_view(text, size));
+    std::string text(size, '\0');
+    if (!HttpQueryInfoA(request, header, text.data(), &size, nullptr)) {
+        return {};
+    }
+    text.resize(size);
+    return text;
+}
+
+// The pause the answer's Retry-After asks for, either form.
+int RetryAfterSeconds(HINTERNET request) {
+    return wendrel::RetryAfterSeconds(HeaderText(request, HTTP_QUERY_RETRY_AFTER),
+                                      HeaderText(request, HTTP_QUERY_DATE));
 }
 
 // The address a redirect points to, resolved against the address that gave
 // it; nothing when the answer names none.
 std::optional<PageText> RedirectTarget(HINTERNET request, const PageText& address) {
-    DWORD size = 0;
-    HttpQueryInfoA(request, HTTP_QUERY_LOCATION, nullptr, &size, nullptr);
-    if (size == 0) {
+    const std::string location = HeaderText(request, HTTP_QUERY_LOCATION);
+    if (location.empty()) {
         return std::nullopt;
     }
-    std::string location(size, '\0');
-    if (!HttpQueryInfoA(request, HTTP_QUERY_LOCATION, location.data(), &size, nullptr)) {
-        return std::nullopt;
-    }
-    location.resize(size);
     DWORD combinedSize = 0;
     InternetCombineUrlA(address.c_str(), location.c_str(), nullptr, &combinedSize, ICU_NO_ENCODE);
     std::string combined(combinedSize + 1, '\0');

@@ -14,11 +14,6 @@ bool IsAnsweredWith(const FetchResult& result, int status) {
     return result.end == FetchEnd::answered && result.status == status;
 }
 
-// The site asks the run to slow down.
-bool IsRefusal(const FetchResult& result) {
-    return result.end == FetchEnd::answered && IsRefusalStatus(result.status);
-}
-
 // Endings that a moment later may well be different.
 bool IsFailure(const FetchResult& result) {
     return result.end == FetchEnd::noAnswer || IsAnsweredWith(result, kInternalServerError) ||
@@ -41,7 +36,19 @@ std::optional<std::chrono::milliseconds> SitesPause(const FetchResult& result) {
     return std::nullopt;
 }
 
+// A pause of the site's that the run will not hold for, on an answer that
+// would be asked again.
+bool AsksTooLongAPause(const FetchResult& result) {
+    const bool wouldAskAgain = IsRefusal(result) || IsFailure(result);
+    return wouldAskAgain && (result.retryAfterSeconds == kUnreadableRetryAfter ||
+                             std::chrono::seconds(result.retryAfterSeconds) > kMaxRetryAfter);
+}
+
 }  // namespace
+
+bool IsRefusal(const FetchResult& result) {
+    return result.end == FetchEnd::answered && IsRefusalStatus(result.status);
+}
 
 FetchedPage FetchWithRetries(PageFetcher& fetcher, Pause& pause, const PageText& address,
                              AbandonSignal& abandon, SiteBackOff& backOff, long long turn) {
@@ -49,7 +56,8 @@ FetchedPage FetchWithRetries(PageFetcher& fetcher, Pause& pause, const PageText&
     // A page never asked for was not read.
     fetched.unread = true;
     int failures = 0;
-    int refusals = 0;
+    int refusalsWithPause = 0;
+    std::optional<std::chrono::steady_clock::time_point> firstRefused;
     while (backOff.Enter(turn)) {
         FetchResult& result = fetched.lastAttempt;
         try {
@@ -59,9 +67,20 @@ FetchedPage FetchWithRetries(PageFetcher& fetcher, Pause& pause, const PageText&
             throw;
         }
         fetched.unread = IsUnread(result);
+        if (AsksTooLongAPause(result)) {
+            fetched.pauseTooLong = true;
+            backOff.Ended(turn, false);
+            backOff.StopAsking();
+            break;
+        }
         if (IsRefusal(result)) {
-            const bool askedAgain = ++refusals < kMaxRefusals;
-            backOff.Refused(turn, SitesPause(result), askedAgain);
+            const auto now = pause.Now();
+            firstRefused = firstRefused.value_or(now);
+            const std::optional<std::chrono::milliseconds> sitesPause = SitesPause(result);
+            refusalsWithPause += sitesPause ? 1 : 0;
+            const bool askedAgain =
+                now - *firstRefused < kMaxRetryAfter && refusalsWithPause < kMaxRefusals;
+            backOff.Refused(turn, sitesPause, askedAgain);
             if (!askedAgain) {
                 break;
             }

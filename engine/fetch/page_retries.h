@@ -17,12 +17,16 @@ namespace wendrel {
 constexpr int kMaxAttempts = 3;
 constexpr std::chrono::seconds kRetryDelays[kMaxAttempts - 1] = {std::chrono::seconds(1),
                                                                  std::chrono::seconds(3)};
+// The longest pause of the site's a run holds for, and how long a page may go
+// on being refused (429, 503) before it is a page that could not be read. A
+// longer pause, or one that cannot be read, ends the page at once: the run
+// never asks again sooner than the site asked.
 constexpr std::chrono::seconds kMaxRetryAfter{30};
 
-// A page the site refuses (429, 503) is asked again once the run's back-off
-// has passed; only this many refusals make it a page that could not be read.
-// The back-off is the site's Retry-After of at most kMaxRetryAfter; without
-// one, the run learns the site's pace (SiteBackOff).
+// A refused page is asked again once the run's back-off has passed: the
+// site's Retry-After, or without one the pace the run learns (SiteBackOff).
+// A site that keeps asking for pauses of its own is asked at most this often
+// for one page, so that pauses of no length cannot keep a page going.
 constexpr int kMaxRefusals = 8;
 
 struct FetchedPage {
@@ -33,7 +37,14 @@ struct FetchedPage {
     bool unread = false;
     // How the last attempt ended, for telling why a page is unread.
     FetchResult lastAttempt;
+    // The site asked for a pause longer than kMaxRetryAfter, or for one that
+    // could not be read (lastAttempt.retryAfterSeconds says which): the page
+    // is unread, and the run should not go on asking the site.
+    bool pauseTooLong = false;
 };
+
+// The site asks the run to slow down (429, 503).
+bool IsRefusal(const FetchResult& result);
 
 // The page at address, asked for as turn of the window that backOff governs.
 // The last attempt's page stands: what arrived of it without an answer,

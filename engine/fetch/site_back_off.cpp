@@ -36,26 +36,33 @@ bool SiteBackOff::MayStart(long long turn) const {
 }
 
 // The page first in line waits out the gap itself, and no other starts
-// meanwhile: the next gap counts from when this page really started, and a
-// gap that widened during the wait is waited out too.
+// meanwhile: the next gap counts from when this page really started, a gap
+// that widened during the wait is waited out too, and one that narrowed ends
+// the wait sooner.
 bool SiteBackOff::Enter(long long turn) {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_waiting.insert(turn);
-    m_changed.wait(lock, [this, turn] { return m_abandoned || MayStart(turn); });
+    m_changed.wait(lock, [this, turn] { return m_abandoned || m_stopped || MayStart(turn); });
     m_pacing = true;
-    for (Clock::time_point now = m_pause.Now(); !m_abandoned && now < m_lastStart + m_gap;
-         now = m_pause.Now()) {
-        const auto wait =
-            std::chrono::duration_cast<std::chrono::milliseconds>(m_lastStart + m_gap - now);
+    for (Clock::time_point now = m_pause.Now();
+         !m_abandoned && !m_stopped && now < m_lastStart + m_gap; now = m_pause.Now()) {
+        // Rounded up: a wait cut to whole milliseconds would start too soon.
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(m_lastStart + m_gap - now);
+        AbandonSignal narrowed;
+        m_narrowed = &narrowed;
         lock.unlock();
-        m_pause.For(wait, m_abandon);
+        {
+            const AbandonSignal::Hook relay(m_abandon, [&narrowed] { narrowed.Raise(); });
+            m_pause.For(wait, narrowed);
+        }
         lock.lock();
+        m_narrowed = nullptr;
     }
     m_pacing = false;
     m_waiting.erase(turn);
     // The next page in line may be free to start too.
     m_changed.notify_all();
-    if (m_abandoned) {
+    if (m_abandoned || m_stopped) {
         return false;
     }
     ++m_inFlight;
@@ -63,7 +70,7 @@ bool SiteBackOff::Enter(long long turn) {
         ++m_nextFirstStart;
     }
     m_lastStart = m_pause.Now();
-    m_pacedAt[turn] = m_lastStart;
+    m_pacedAt[turn] = Paced{m_lastStart, m_gap};
     return true;
 }
 
@@ -80,34 +87,77 @@ void SiteBackOff::Ended(long long turn, bool plainlyAnswered) {
         ++m_width;
         m_plainRow = 0;
     }
-    if (plainlyAnswered && m_gap.count() > 0) {
-        NarrowGap();
+    if (plainlyAnswered) {
+        Narrow(m_pacedAt[turn]);
     }
     Leave(turn);
 }
 
-void SiteBackOff::NarrowGap() {
+void SiteBackOff::Narrow(const Paced& answered) {
+    ++TallyOf(answered).ended;
+    m_refusedRow = 0;
+    m_lastAnsweredGap = answered.gap;
+    if (m_gap.count() == 0) {
+        return;
+    }
     m_answeredAtGap = true;
     m_floor -= m_floor / kForgetting;
-    m_gap = std::max(m_gap - m_gap / kNarrowing, m_floor);
+    m_gap = m_floor + (m_gap - m_floor) / 2;
     if (m_gap < kLeastGap) {
-        m_gap = std::chrono::milliseconds(0);
-        m_floor = std::chrono::milliseconds(0);
+        m_gap = Gap(0);
+        m_floor = Gap(0);
+    }
+    // The page waiting out the wider gap need not.
+    EndPacingWait();
+}
+
+void SiteBackOff::EndPacingWait() {
+    if (m_narrowed != nullptr) {
+        m_narrowed->Raise();
     }
 }
 
-void SiteBackOff::WidenGap(Clock::time_point refusedPacedAt) {
-    if (m_gap.count() > 0 && refusedPacedAt < m_lastWidened) {
-        return;
-    }
-    if (m_gap.count() == 0) {
-        m_gap = kFirstGap;
-    } else {
-        m_floor = m_gap + m_gap / 16;
-        m_gap = std::min(m_answeredAtGap ? m_gap + m_gap / 4 : 2 * m_gap, kMaxGap);
-    }
+// A request paced before the gap last widened counts at the gap before: a
+// burst of them refused at once says nothing of the wider gap.
+SiteBackOff::Tally& SiteBackOff::TallyOf(const Paced& request) {
+    return request.at < m_lastWidened ? m_beforeWidened : m_sinceWidened;
+}
+
+// Compared as fractions, the refusal just counted included.
+bool SiteBackOff::PaceIsNotTheCause() const {
+    const auto refusedSince = static_cast<long long>(m_sinceWidened.refused);
+    const auto refusedBefore = static_cast<long long>(m_beforeWidened.refused);
+    return m_answeredAtGap && m_beforeWidened.ended > 0 && m_refusedRow < kWidenAfter &&
+           refusedSince * m_beforeWidened.ended >= refusedBefore * m_sinceWidened.ended;
+}
+
+void SiteBackOff::Widen(Gap gap) {
+    m_gap = std::min(gap, kMaxGap);
     m_lastWidened = m_pause.Now();
     m_answeredAtGap = false;
+    m_beforeWidened = m_sinceWidened;
+    m_sinceWidened = Tally{};
+}
+
+void SiteBackOff::Learn(const Paced& refused) {
+    Tally& tally = TallyOf(refused);
+    ++tally.ended;
+    ++tally.refused;
+    ++m_refusedRow;
+    if (m_gap.count() > 0 && refused.at < m_lastWidened) {
+        return;
+    }
+    if (PaceIsNotTheCause()) {
+        m_floor = Gap(0);
+    } else if (m_gap.count() == 0) {
+        Widen(kFirstGap);
+    } else if (!m_answeredAtGap) {
+        Widen(2 * m_gap);
+    } else {
+        const Gap answered = std::max(refused.gap, m_lastAnsweredGap);
+        m_floor = std::min(answered + answered / 16, kMaxGap);
+        Widen(std::max(m_gap + m_gap / 4, m_floor));
+    }
 }
 
 // The refused request's thread waits out the hold itself, once: a pause that
@@ -125,7 +175,7 @@ void SiteBackOff::Refused(long long turn, std::optional<std::chrono::millisecond
             m_width = std::max(m_width / 2, 1);
             ++m_holds;
         } else {
-            WidenGap(m_pacedAt[turn]);
+            Learn(m_pacedAt[turn]);
         }
         Leave(turn);
     }
@@ -138,9 +188,21 @@ void SiteBackOff::Refused(long long turn, std::optional<std::chrono::millisecond
     m_changed.notify_all();
 }
 
+void SiteBackOff::StopAsking() {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_stopped = true;
+    EndPacingWait();
+    m_changed.notify_all();
+}
+
 int SiteBackOff::Width() const {
     const std::lock_guard<std::mutex> lock(m_mutex);
     return m_width;
+}
+
+bool SiteBackOff::Waits(long long turn) const {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_waiting.count(turn) != 0;
 }
 
 }  // namespace wendrel
