@@ -56,6 +56,7 @@ FetchedPage FetchWithRetries(PageFetcher& fetcher, Pause& pause, const PageText&
     // A page never asked for was not read.
     fetched.unread = true;
     int failures = 0;
+    int refusals = 0;
     int refusalsWithPause = 0;
     std::optional<std::chrono::steady_clock::time_point> firstRefused;
     while (backOff.Enter(turn)) {
@@ -78,8 +79,9 @@ FetchedPage FetchWithRetries(PageFetcher& fetcher, Pause& pause, const PageText&
             firstRefused = firstRefused.value_or(now);
             const std::optional<std::chrono::milliseconds> sitesPause = SitesPause(result);
             refusalsWithPause += sitesPause ? 1 : 0;
-            const bool askedAgain =
-                now - *firstRefused < kMaxRetryAfter && refusalsWithPause < kMaxRefusals;
+            const bool timeLeft =
+                ++refusals < kLeastRefusals || now - *firstRefused < kMaxRetryAfter;
+            const bool askedAgain = timeLeft && refusalsWithPause < kMaxRefusals;
             backOff.Refused(turn, sitesPause, askedAgain);
             if (!askedAgain) {
                 break;

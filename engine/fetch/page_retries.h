@@ -29,6 +29,11 @@ constexpr std::chrono::seconds kMaxRetryAfter{30};
 // for one page, so that pauses of no length cannot keep a page going.
 constexpr int kMaxRefusals = 8;
 
+// A refused page is asked at least this often before its time runs out: in a
+// window, the asks of pages ahead of it come between its own, and a page must
+// not be given up for their pauses before it was tried a few times itself.
+constexpr int kLeastRefusals = 4;
+
 struct FetchedPage {
     PageText page;
     // No answer, too many redirects, too large, or an overloaded or failing

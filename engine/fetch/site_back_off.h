@@ -31,8 +31,8 @@
 //   refused page is asked again at the gap in force. kWidenAfter refusals in a row are no
 //   such failures: the site is refusing, and the gap widens as above.
 // - A page is asked again until answered, or until it has been refused for
-//   kMaxRetryAfter (30 s, page_retries.h) since its first refusal: only then
-//   is it unread.
+//   kMaxRetryAfter (30 s, page_retries.h) since its first refusal and at
+//   least kLeastRefusals (4) times: only then is it unread.
 #pragma once
 
 #include <chrono>
