@@ -1,6 +1,7 @@
-// Part of tag removal (tag_removal.h), which alone calls it: every tag of some
-// prefixes deleted in a single scan of the text, for the texts where that
-// gives the bytes RemoveTags gives.
+// Part of tag removal (tag_removal.h): every tag of some prefixes deleted in a
+// single scan of the text, for the texts where that gives the bytes RemoveTags
+// gives. Tag removal alone calls the scan; the replay (tag_replay.h) asks
+// SuitsOneScan too, as its index of tags rests on the same shape of prefix.
 #pragma once
 
 #include <string_view>
@@ -10,11 +11,11 @@
 
 namespace wendrel {
 
-// Returns whether the prefixes have the shape a single scan needs: none is
-// empty, all begin with the same byte (the byte the scan looks for), no
-// occurrence of one can overlap an occurrence of another or of itself, and no
-// prefix holds a ">" before its last byte, so that every tag ends behind its
-// prefix's first byte. The clean-up's sixteen prefixes have it; "<<" has not.
+// Returns whether the prefixes have the shape a single scan, and the replay's
+// index, need: none is empty, all begin with the same byte (the byte the scan
+// looks for), no occurrence of one can overlap an occurrence of another or of
+// itself, and no prefix holds a ">" before its last byte, so that every tag
+// ends behind its prefix's first byte. The clean-up's sixteen prefixes have it; "<<" has not.
 bool SuitsOneScan(const std::vector<std::string_view>& prefixes);
 
 // Deletes what RemoveTags(text, prefixes) deletes and returns true, or returns
