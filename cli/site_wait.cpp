@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "engine/fetch/abandon_signal.h"
+#include "engine/fetch/pause_length.h"
 
 namespace wendrel::cli {
 
@@ -61,7 +62,7 @@ void WaitForAnswer(PageFetcher& fetcher, const PageText& address, std::chrono::s
                    const std::function<void()>& whileWaiting) {
     const Clock::time_point deadline = Clock::now() + limit;
     for (int attempts = 1; !AttemptAnswers(fetcher, address, deadline, whileWaiting); ++attempts) {
-        const Clock::time_point next = Clock::now() + PauseAfter(attempts);
+        const Clock::time_point next = Clock::now() + PauseLength(PauseAfter(attempts));
         if (next >= deadline) {
             return;
         }
