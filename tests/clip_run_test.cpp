@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <map>
 #include <new>
@@ -339,6 +340,8 @@ struct EarlierClipCase {
     PageText status;
     std::map<PageText, PageText> filesAfter;
     ClipOutcome outcome;
+    // What another run saves while this one waits for the folder.
+    std::map<PageText, PageText> savedMeanwhile{};
 };
 
 constexpr char kIncompletePath[] = "C:\\Clips\\2008-07-16 (incomplete).html";
@@ -389,11 +392,16 @@ TEST_P(EarlierClipTest, NoArticleOnDiskIsLost) {
             {FetchEnd::noAnswer, 0, site.pages.at(FakeSite::ListAddress()), -1}};
     }
     disk.files = c.filesBefore;
+    disk.filesOfTheOtherRun = c.savedMeanwhile;
+    disk.triesWhileAnotherRunSaves = c.savedMeanwhile.empty() ? 0 : 3;
 
     EXPECT_EQ(RunClip(dialog, site, disk, kBase, WalkLimits{INT_MAX, 4}, pause), c.outcome);
 
     EXPECT_EQ(dialog.statuses.back(), c.status);
     EXPECT_EQ(disk.files, c.filesAfter);
+    const auto waiting = std::count(dialog.statuses.begin(), dialog.statuses.end(),
+                                    "Waiting while another run saves to C:\\Clips\\");
+    EXPECT_EQ(waiting, c.savedMeanwhile.empty() ? 0 : 1);
 }
 
 // Two lines a case: the site and the files before the run, then what it ends with.
@@ -414,6 +422,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, EarlierClipTest, ::testing::Values(
     EarlierClipCase{"AnUnreadPageKeepsItsEarlierContent", {{7, kNoAnswer}}, true, {{kClipPath, CleanedArticle(7, "Old", "X")}},
                     kSaved + " (1 page could not be read)",
                     {{kClipPath, Articles(9, 8) + CleanedArticle(7, "Old", "X") + Articles(6, 1)}}, ClipOutcome::savedWithNotes},
+    // The other run's articles are read under the lock, not before the wait.
+    EarlierClipCase{"AnotherRunSavesWhileThisOneWaits", {}, true, {},
+                    kSaved, {{kClipPath, kWholeWalk + kElsewhere}}, ClipOutcome::saved, {{kClipPath, kElsewhere}}},
     EarlierClipCase{"AnUnchangedSiteWritesTheSameBytes", {}, true, {{kClipPath, kWholeWalk}},
                     kSaved, {{kClipPath, kWholeWalk}}, ClipOutcome::saved},
     // The day file of --new runs held 9 to 2; a run since the day stops at 3.

@@ -152,7 +152,17 @@ class FakeDisk : public ClipFileWriter {
     }
     // Folders whose lock is held, by a run or by another.
     std::set<PageText> lockedFolders;
+    // Another run that holds every folder's lock for this many more tries
+    // and puts its files in place before it lets go.
+    int triesWhileAnotherRunSaves = 0;
+    std::map<PageText, PageText> filesOfTheOtherRun;
     std::unique_ptr<FolderLock> TryLockFolder(const PageText& folder) override {
+        if (triesWhileAnotherRunSaves > 0) {
+            if (--triesWhileAnotherRunSaves == 0) {
+                files.insert(filesOfTheOtherRun.begin(), filesOfTheOtherRun.end());
+            }
+            return nullptr;
+        }
         if (!lockedFolders.insert(folder).second) {
             return nullptr;
         }
