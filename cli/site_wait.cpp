@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "engine/fetch/abandon_signal.h"
+#include "engine/fetch/pause_length.h"
 
 namespace wendrel::cli {
 
@@ -53,7 +54,7 @@ bool WaitForAnswer(PageFetcher& fetcher, const PageText& address, std::chrono::s
         if (!answered) {
             return false;
         }
-        const Clock::time_point next = Clock::now() + PauseAfter(attempts);
+        const Clock::time_point next = Clock::now() + PauseLength(PauseAfter(attempts));
         if (*answered || next >= deadline) {
             return true;
         }

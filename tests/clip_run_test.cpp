@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <map>
@@ -388,6 +389,8 @@ struct EarlierClipCase {
     PageText status;
     std::map<PageText, PageText> filesAfter;
     ClipOutcome outcome;
+    // What another run saves while this one waits for the folder.
+    std::map<PageText, PageText> savedMeanwhile{};
 };
 
 constexpr char kIncompletePath[] = "C:\\Clips\\2008-07-16 (incomplete).html";
@@ -461,11 +464,16 @@ TEST_P(EarlierClipTest, NoArticleOnDiskIsLost) {
             {FetchEnd::noAnswer, 0, site.pages.at(FakeSite::ListAddress()), -1}};
     }
     disk.files = c.filesBefore;
+    disk.filesOfTheOtherRun = c.savedMeanwhile;
+    disk.triesWhileAnotherRunSaves = c.savedMeanwhile.empty() ? 0 : 3;
 
     EXPECT_EQ(RunClip(dialog, site, disk, kBase, WalkLimits{INT_MAX, 4}, pause), c.outcome);
 
     EXPECT_EQ(dialog.statuses.back(), c.status);
     EXPECT_EQ(disk.files, c.filesAfter);
+    const auto waiting = std::count(dialog.statuses.begin(), dialog.statuses.end(),
+                                    "Waiting while another run saves to C:\\Clips\\");
+    EXPECT_EQ(waiting, c.savedMeanwhile.empty() ? 0 : 1);
 }
 
 // Two lines a case: the site and the files before the run, then what it ends with.
@@ -495,6 +503,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, EarlierClipTest, ::testing::Values(
                     kSaved, {{kClipPath, kWholeWalk + kHeadersOnly}}, ClipOutcome::saved},
     EarlierClipCase{"AnEarlierSpellingNamesTheSameArticle", {}, true, {{kClipPath, CleanedArticle("HTTP://News.Test", 5, "Old", "X")}},
                     kSaved, {{kClipPath, kWholeWalk}}, ClipOutcome::saved},
+    // The other run's articles are read under the lock, not before the wait.
+    EarlierClipCase{"AnotherRunSavesWhileThisOneWaits", {}, true, {},
+                    kSaved, {{kClipPath, kWholeWalk + kElsewhere}}, ClipOutcome::saved, {{kClipPath, kElsewhere}}},
     EarlierClipCase{"AnUnchangedSiteWritesTheSameBytes", {}, true, {{kClipPath, kWholeWalk}},
                     kSaved, {{kClipPath, kWholeWalk}}, ClipOutcome::saved},
     // The day file of --new runs held 9 to 2; a run since the day stops at 3.

@@ -31,7 +31,13 @@ using testing::FakeSite;
 using testing::kBase;
 
 constexpr char kClipPath[] = "C:\\Clips\\2008-07-16.html";
+// The native tree sweeps every seed; under Wine a few catch what the platform's
+// threads and time would change.
+#ifdef _WIN32
+constexpr int kSeeds = 10;
+#else
 constexpr int kSeeds = 150;
+#endif
 
 // One article of a drawn site: the answers it gives in turn, the last for good.
 struct DrawnArticle {

@@ -175,9 +175,19 @@ class FakeDisk : public ClipFileWriter {
     std::set<PageText> lockedFolders;
     // Folders whose lock file may not be opened.
     std::set<PageText> unlockableFolders;
+    // Another run that holds every folder's lock for this many more tries
+    // and puts its files in place before it lets go.
+    int triesWhileAnotherRunSaves = 0;
+    std::map<PageText, PageText> filesOfTheOtherRun;
     std::unique_ptr<FolderLock> TryLockFolder(const PageText& folder) override {
         if (unlockableFolders.count(folder) != 0) {
             throw FileFailure(FileCause::accessDenied, folder + kLockFileName);
+        }
+        if (triesWhileAnotherRunSaves > 0) {
+            if (--triesWhileAnotherRunSaves == 0) {
+                files.insert(filesOfTheOtherRun.begin(), filesOfTheOtherRun.end());
+            }
+            return nullptr;
         }
         if (!lockedFolders.insert(folder).second) {
             return nullptr;

@@ -10,8 +10,11 @@ version, man finds its page, systemd-analyze accepts its units, and a purge
 leaves nothing behind.
 
     release_zip_test.py WINE_PREFIX WORK_DIR
+    release_zip_test.py --dialog WINE_PREFIX WORK_DIR
 
-The display's number is in the file WENDREL_DISPLAY_FILE names.
+The first makes the packages in WORK_DIR and checks all but the dialog; the
+second, the one step that needs a display, starts the dialog of the zip the
+first made. The display's number is in the file WENDREL_DISPLAY_FILE names.
 """
 
 import functools
@@ -44,6 +47,19 @@ def symbol_count(exe):
     """The entries of the COFF symbol table that debugging builds leave."""
     header = struct.unpack_from("<I", exe, 0x3C)[0]
     return struct.unpack_from("<I", exe, header + 4 + 12)[0]
+
+
+def made_zip():
+    """The zip that an earlier run without --dialog made."""
+    zips = list((Path(sys.argv[2]) / "dist").glob("Wendrel-*.zip"))
+    assert len(zips) == 1, zips
+    return zips[0]
+
+
+def unpacked(zip_path, folder):
+    with zipfile.ZipFile(zip_path) as archive:
+        archive.extractall(folder)
+    return folder
 
 
 @functools.lru_cache(maxsize=None)
@@ -133,12 +149,6 @@ class ReleaseZipTest(unittest.TestCase):
         cls.prefix, cls.work = sys.argv[1], Path(sys.argv[2])
         cls.zip = packages()[1]
 
-    def unpacked(self):
-        folder = self.work / "unpacked"
-        with zipfile.ZipFile(self.zip) as archive:
-            archive.extractall(folder)
-        return folder
-
     def test_holds_exactly_the_programs_and_their_korean_readme(self):
         with zipfile.ZipFile(self.zip) as archive:
             self.assertIsNone(archive.testzip())
@@ -166,17 +176,20 @@ class ReleaseZipTest(unittest.TestCase):
     def test_clip_program_tells_the_zips_version(self):
         told = subprocess.run(
             [str(ROOT / "scripts" / "wine-run"), self.prefix,
-             str(self.unpacked() / "wendrel-clip.exe"), "--version"],
+             str(unpacked(self.zip, self.work / "unpacked") / "wendrel-clip.exe"), "--version"],
             capture_output=True, text=True, timeout=WAIT_SECONDS, check=True)
         self.assertEqual(told.stdout.strip(), "wendrel-clip " + zip_version(self.zip))
 
+
+class ReleaseDialogTest(unittest.TestCase):
     def test_program_starts_and_shows_its_dialog(self):
-        unpacked = self.unpacked()
+        prefix, work = sys.argv[1], Path(sys.argv[2])
+        folder = unpacked(made_zip(), work / "unpacked-dialog")
         environment = dict(os.environ)
         environment["DISPLAY"] = ":" + Path(
             os.environ["WENDREL_DISPLAY_FILE"]).read_text().strip()
         wendrel = subprocess.Popen(
-            [str(ROOT / "scripts" / "wine-run"), self.prefix, str(unpacked / "Wendrel.exe")],
+            [str(ROOT / "scripts" / "wine-run"), prefix, str(folder / "Wendrel.exe")],
             env=environment)
         try:
             window = subprocess.run(
@@ -190,5 +203,15 @@ class ReleaseZipTest(unittest.TestCase):
                 wendrel.kill()
 
 
+def main():
+    dialog = sys.argv[1] == "--dialog"
+    if dialog:
+        del sys.argv[1]
+    loader = unittest.defaultTestLoader
+    suite = unittest.TestSuite(loader.loadTestsFromTestCase(tests) for tests in (
+        [ReleaseDialogTest] if dialog else [DebianPackageTest, ReleaseZipTest]))
+    sys.exit(0 if unittest.TextTestRunner().run(suite).wasSuccessful() else 1)
+
+
 if __name__ == "__main__":
-    unittest.main(argv=sys.argv[:1])
+    main()

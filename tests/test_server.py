@@ -18,8 +18,9 @@ before its last chunk, /headers-cut within the headers; /reset?after=N resets
 after N bytes; /stall sends 1500 bytes, /silent nothing; /endless (?chunked=1)
 sends until the client drops; /redirect?to=ADDRESS sends the client on;
 /cookie hands the client a cookie for the whole site.
-Under /limited/ a site of 30 articles answers a client 429 with Retry-After: 1
-when 2 of its requests began within the last second; under /paced/ one lets a
+Under /limited/ a site of 30 articles (under /limited/N/, of N) answers a
+client 429 with Retry-After: 1 when 2 of its requests began within the last
+second; under /paced/ one lets a
 client's request through only 0.2 s after the last it let through and refuses
 the others with a bare 503 and an empty chunked body; GET /refusals?of=paced
 counts them.
@@ -404,18 +405,25 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
         self.send_body(text.encode("latin-1"))
 
     def limited(self, url):
-        """A news site of LIMITED_ARTICLES dated articles under a prefix of
-        LIMITERS that limits each client, as sites behind a rate limiter do."""
+        """A news site of LIMITED_ARTICLES dated articles, or of N under
+        prefix + "N/", under a prefix of LIMITERS that limits each client, as
+        sites behind a rate limiter do."""
         prefix = next(prefix for prefix in LIMITERS if url.path.startswith(prefix))
         limiter = LIMITERS[prefix]
         if not limiter.admits(self.client_address[0]):
             limiter.refuse(self)
             return
         rest = url.path[len(prefix):]
+        articles = LIMITED_ARTICLES
+        smaller = re.match(r"(\d+)/", rest)
+        if smaller:
+            articles = int(smaller.group(1))
+            prefix += smaller.group(0)
+            rest = rest[smaller.end():]
         base = self.base() + prefix
         if rest == "kisa/list/total/home01.html":
-            self.send_body(b'<a href="%sarti/%d.html">top</a>' % (base.encode(), LIMITED_ARTICLES))
-        elif re.fullmatch(r"arti/\d+\.html", rest) and 1 <= int(rest[5:-5]) <= LIMITED_ARTICLES:
+            self.send_body(b'<a href="%sarti/%d.html">top</a>' % (base.encode(), articles))
+        elif re.fullmatch(r"arti/\d+\.html", rest) and 1 <= int(rest[5:-5]) <= articles:
             self.send_body(news_page(LIMITED_DATE, b"T%d" % int(rest[5:-5]), b"B"))
         else:
             self.not_found(url)

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "engine/fetch/pause_length.h"
+
 namespace wendrel {
 
 namespace {
@@ -91,7 +93,8 @@ FetchedPage FetchWithRetries(PageFetcher& fetcher, Pause& pause, const PageText&
             if (++failures == kMaxAttempts) {
                 break;
             }
-            pause.For(SitesPause(result).value_or(kRetryDelays[failures - 1]), abandon);
+            pause.For(SitesPause(result).value_or(PauseLength(kRetryDelays[failures - 1])),
+                      abandon);
         } else {
             backOff.Ended(turn, result.end == FetchEnd::answered);
             break;
