@@ -225,7 +225,7 @@ def stop_mid_walk(test, command, folder, path_of, stop, process_of):
     path as the program does."""
     elsewhere = cleaned_article("http://elsewhere.test", 1, "E", "X")
     asked_past = threading.Event()
-    site = serve_site(test, stalling_site(asked_past))
+    site = serve_site(test, stalling_site(asked_past))[0]
     folder.mkdir()
     clip = folder / "2008-07-16.html"
     clip.write_bytes(elsewhere)
