@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     wendrel::testing::FakeDialog dialog;
     dialog.folder = argv[2];
     wendrel::InternetPageFetcher fetcher;
-    wendrel::SystemClipFileWriter writer;
+    wendrel::SystemClipDisk writer;
     const wendrel::WalkLimits limits{INT_MAX, std::atoi(argv[3])};
 
     const auto started = std::chrono::steady_clock::now();

@@ -50,7 +50,7 @@ bool WaitForSite(const ClipRequest& request, PageFetcher& fetcher, ConsoleFrontE
     return false;
 }
 
-ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipFileWriter& writer,
+ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipDisk& writer,
                         Console& console) {
     ConsoleFrontEnd clip(request.since, request.folder, console);
     return ReportingFailures(console, [&] {

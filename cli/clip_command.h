@@ -48,7 +48,7 @@ bool WaitForSite(const ClipRequest& request, PageFetcher& fetcher, ConsoleFrontE
 
 // Runs the clip and ends with the status text on standard output, or the
 // failure's message on standard error, as the last line.
-ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipFileWriter& writer,
+ExitCode RunClipCommand(const ClipRequest& request, PageFetcher& fetcher, ClipDisk& writer,
                         Console& console);
 
 // The exit status of run, or of the failure it raised, whose message then

@@ -67,7 +67,7 @@ int Main(const std::vector<std::string>& commandLine) {
 #else
     SystemPageFetcher fetcher(PageFetcher::kDefaultTimeOut, parsed.arguments.caFile);
 #endif
-    SystemClipFileWriter writer;
+    SystemClipDisk writer;
     ClipRequest request = RequestOf(parsed.arguments);
     if (!parsed.arguments.newArticles) {
         return RunClipCommand(request, fetcher, writer, console);

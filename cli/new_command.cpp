@@ -47,7 +47,7 @@ bool Saved(ClipOutcome outcome) {
 }  // namespace
 
 ExitCode RunNewArticlesCommand(const ClipRequest& request, const std::optional<CalendarDate>& since,
-                               PageFetcher& fetcher, ClipFileWriter& writer, Console& console) {
+                               PageFetcher& fetcher, ClipDisk& writer, Console& console) {
     ConsoleFrontEnd clip(request.since, request.folder, console);
     return ReportingFailures(console, [&] {
         if (!WaitForSite(request, fetcher, clip)) {

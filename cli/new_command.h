@@ -18,6 +18,6 @@ namespace wendrel::cli {
 // not be written is told in the status and then as the failure it was. since, when given, also ends
 // the walk at that date; without it and without a record the walk ends at the day of the run.
 ExitCode RunNewArticlesCommand(const ClipRequest& request, const std::optional<CalendarDate>& since,
-                               PageFetcher& fetcher, ClipFileWriter& writer, Console& console);
+                               PageFetcher& fetcher, ClipDisk& writer, Console& console);
 
 }  // namespace wendrel::cli

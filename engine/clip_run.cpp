@@ -379,7 +379,7 @@ PageText NothingSaved(const PageText& note) {
     return PageText(kNothingSavedStatus) + kNotesOpen + note + kNotesClose;
 }
 
-ClipOutcome Clip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+ClipOutcome Clip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipDisk& writer,
                  const PageText& siteBase, const WalkLimits& limits, Pause& pause) {
     WaitCursor waitCursor(dialog);
     dialog.SetStatusText(kReadingStatus);
@@ -455,13 +455,13 @@ PageText ClipFolder(const PageText& folderText, char separator) {
     return folderText;
 }
 
-ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipDisk& writer,
                     const PageText& siteBase, const WalkLimits& limits) {
     SystemPause pause;
     return RunClip(dialog, fetcher, writer, siteBase, limits, pause);
 }
 
-ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipDisk& writer,
                     const PageText& siteBase, const WalkLimits& limits, Pause& pause) {
     try {
         return Clip(dialog, fetcher, writer, siteBase, limits, pause);

@@ -9,6 +9,7 @@
 #include "engine/clip_front_end.h"
 #include "engine/fetch/abandon_signal.h"
 #include "engine/fetch/page_fetcher.h"
+#include "engine/fetch/pause.h"
 #include "engine/store/clip_file.h"
 #include "engine/store/site_record.h"
 #include "engine/text/text.h"
@@ -115,9 +116,9 @@ enum class ClipOutcome {
 // writes nothing: kStoppedBeforeReadingStatus; one while another run holds
 // the folder's lock writes nothing either and says so. Once the lock is had
 // the run ends only with the clip and the record in place.
-ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipDisk& writer,
                     const PageText& siteBase, const WalkLimits& limits = {});
-ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipFileWriter& writer,
+ClipOutcome RunClip(ClipFrontEnd& dialog, PageFetcher& fetcher, ClipDisk& writer,
                     const PageText& siteBase, const WalkLimits& limits, Pause& pause);
 
 // The date as a clip file is named and as the site writes registration dates:

@@ -28,7 +28,7 @@ BOOL CWendrelApp::InitInstance() {
     AfxOleInit();
 
     wendrel::InternetPageFetcher fetcher;
-    wendrel::SystemClipFileWriter writer;
+    wendrel::SystemClipDisk writer;
     CWendrelDlg dlg(fetcher, writer);
     m_pMainWnd = &dlg;
     dlg.DoModal();

@@ -46,7 +46,7 @@ bool Saved(wendrel::ClipOutcome outcome) {
 
 }  // namespace
 
-CWendrelDlg::CWendrelDlg(wendrel::PageFetcher& fetcher, wendrel::ClipFileWriter& writer)
+CWendrelDlg::CWendrelDlg(wendrel::PageFetcher& fetcher, wendrel::ClipDisk& writer)
     : CDialog(IDD_WENDREL_DIALOG, nullptr),
       m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
       m_fetcher(fetcher),

@@ -23,7 +23,7 @@
 class CWendrelDlg : public CDialog, private wendrel::ClipFrontEnd {
   public:
     // The run reads the site through fetcher and writes its clip through writer.
-    CWendrelDlg(wendrel::PageFetcher& fetcher, wendrel::ClipFileWriter& writer);
+    CWendrelDlg(wendrel::PageFetcher& fetcher, wendrel::ClipDisk& writer);
     // A run still working is stopped and waited for.
     ~CWendrelDlg() override;
     CWendrelDlg(const CWendrelDlg&) = delete;
@@ -70,7 +70,7 @@ class CWendrelDlg : public CDialog, private wendrel::ClipFrontEnd {
     CProgressCtrl m_progress;
 
     wendrel::PageFetcher& m_fetcher;
-    wendrel::ClipFileWriter& m_writer;
+    wendrel::ClipDisk& m_writer;
     CBusyCursor m_busyCursor;
     // What the run reads of the dialog, taken as it starts: the controls it
     // comes from take no input until it ends.

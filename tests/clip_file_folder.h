@@ -55,7 +55,7 @@ class ClipFileFolder : public ::testing::Test {
     int EntriesInFolder() const { return EntriesIn(folder); }
 
     fs::path folder;
-    SystemClipFileWriter writer;
+    SystemClipDisk writer;
 };
 
 }  // namespace wendrel::testing

@@ -27,7 +27,7 @@ using WindowsClipFileTest = testing::ClipFileFolder;
 
 // The message of the failure that writing bytes to path raises, or "".
 std::string FailureText(const PageText& path, const std::string& bytes) {
-    return testing::FailureText([&] { SystemClipFileWriter().Write(path, bytes); });
+    return testing::FailureText([&] { SystemClipDisk().Write(path, bytes); });
 }
 
 // Another program may hold a clip open without sharing; the system would

@@ -54,7 +54,7 @@ std::vector<PageText> StatusesOfRun(const PageText& site, const ClipFolder& fold
     testing::FakeDialog dialog;
     dialog.folder = folder.Path();
     InternetPageFetcher fetcher{std::chrono::seconds(2)};
-    SystemClipFileWriter writer;
+    SystemClipDisk writer;
     RunClip(dialog, fetcher, writer, site, WalkLimits{INT_MAX, kDefaultConnections}, pause);
     return dialog.statuses;
 }

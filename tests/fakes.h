@@ -135,7 +135,7 @@ class FakePause : public Pause {
     std::chrono::steady_clock::time_point m_now{};
 };
 
-class FakeDisk : public ClipFileWriter {
+class FakeDisk : public ClipDisk {
   public:
     std::set<PageText> folders{"C:\\Clips\\"};
     std::map<PageText, PageText> files;

@@ -134,7 +134,7 @@ class WendrelDlgTest : public ::testing::Test {
     std::string ClipPath() const { return m_folder + "\\2008-07-16.html"; }
 
     FakeSite site;
-    SystemClipFileWriter writer;
+    SystemClipDisk writer;
     DialogDriver driver;
     std::string m_folder;
 };
@@ -279,7 +279,7 @@ TEST_F(WendrelDlgTest, FailuresOfTheRunShowTheirOwnBoxes) {
 // settings are read and the texts built.
 class FailingInitDlg : public CWendrelDlg {
   public:
-    FailingInitDlg(PageFetcher& fetcher, ClipFileWriter& writer, std::function<void()> fail)
+    FailingInitDlg(PageFetcher& fetcher, ClipDisk& writer, std::function<void()> fail)
         : CWendrelDlg(fetcher, writer), m_fail(std::move(fail)) {}
     BOOL OnInitDialog() override {
         CWendrelDlg::OnInitDialog();

@@ -14,6 +14,7 @@
 #include "engine/fetch/abandon_signal.h"
 #include "engine/fetch/page_fetcher.h"
 #include "engine/fetch/page_retries.h"
+#include "engine/fetch/pause.h"
 #include "engine/fetch/site_back_off.h"
 #include "engine/text/text.h"
 #include "engine/wait/polled_wait.h"

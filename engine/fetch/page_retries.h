@@ -6,6 +6,7 @@
 
 #include "engine/fetch/abandon_signal.h"
 #include "engine/fetch/page_fetcher.h"
+#include "engine/fetch/pause.h"
 #include "engine/fetch/site_back_off.h"
 #include "engine/text/text.h"
 

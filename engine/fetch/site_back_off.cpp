@@ -101,11 +101,11 @@ void SiteBackOff::Narrow(const Paced& answered) {
         return;
     }
     m_answeredAtGap = true;
-    m_floor -= m_floor / kForgetting;
-    m_gap = m_floor + (m_gap - m_floor) / 2;
+    m_gapFloor -= m_gapFloor / kForgetting;
+    m_gap = m_gapFloor + (m_gap - m_gapFloor) / 2;
     if (m_gap < kLeastGap) {
         m_gap = Gap(0);
-        m_floor = Gap(0);
+        m_gapFloor = Gap(0);
     }
     // The page waiting out the wider gap need not.
     EndPacingWait();
@@ -148,15 +148,15 @@ void SiteBackOff::Learn(const Paced& refused) {
         return;
     }
     if (PaceIsNotTheCause()) {
-        m_floor = Gap(0);
+        m_gapFloor = Gap(0);
     } else if (m_gap.count() == 0) {
         Widen(kFirstGap);
     } else if (!m_answeredAtGap) {
         Widen(2 * m_gap);
     } else {
         const Gap answered = std::max(refused.gap, m_lastAnsweredGap);
-        m_floor = std::min(answered + answered / 16, kMaxGap);
-        Widen(std::max(m_gap + m_gap / 4, m_floor));
+        m_gapFloor = std::min(answered + answered / 16, kMaxGap);
+        Widen(std::max(m_gap + m_gap / 4, m_gapFloor));
     }
 }
 

@@ -43,6 +43,7 @@
 #include <set>
 
 #include "engine/fetch/abandon_signal.h"
+#include "engine/fetch/pause.h"
 
 namespace wendrel {
 
@@ -136,7 +137,7 @@ class SiteBackOff {
     bool m_pacing = false;   // the page first in line waits out the gap
     std::set<long long> m_waiting;
     Gap m_gap{0};
-    Gap m_floor{0};
+    Gap m_gapFloor{0};
     Gap m_lastAnsweredGap{0};  // the gap the last plainly answered page was paced at
     Clock::time_point m_lastStart{};
     Clock::time_point m_lastWidened{};

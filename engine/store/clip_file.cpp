@@ -89,18 +89,18 @@ void CheckPathLength(const PageText& path) {
     }
 }
 
-void SystemClipFileWriter::TryFolder(const PageText& path) {
+void SystemClipDisk::TryFolder(const PageText& path) {
     const TemporaryFile check(path, PathSeparator(), kCheckPrefix);
 }
 
-void SystemClipFileWriter::Write(const PageText& path, std::string_view bytes) {
+void SystemClipDisk::Write(const PageText& path, std::string_view bytes) {
     CheckPathLength(path);
     clip_file_system::CheckReplaceable(path);
     TemporaryFile temporary(path, PathSeparator(), kSavePrefix);
     temporary.PutInPlace(bytes);
 }
 
-void SystemClipFileWriter::RemoveLeftovers(const PageText& folder) {
+void SystemClipDisk::RemoveLeftovers(const PageText& folder) {
     for (const std::string& name : clip_file_system::NamesIn(folder)) {
         if (IsTemporaryName(name, kSavePrefix) || IsTemporaryName(name, kCheckPrefix)) {
             clip_file_system::Remove(folder + name);

@@ -28,9 +28,11 @@ class FolderLock {
     virtual ~FolderLock() = default;
 };
 
-class ClipFileWriter {
+// The save folder as a run sees it: what it reads and writes there, the check
+// that it can, and the lock that runs take turns by.
+class ClipDisk {
   public:
-    virtual ~ClipFileWriter() = default;
+    virtual ~ClipDisk() = default;
 
     // What this writer's paths put between a folder and a name: "\\" on
     // Windows, "/" on POSIX systems, where "\\" may be part of a name.
@@ -72,7 +74,7 @@ class ClipFileWriter {
 // Writes through the operating system: the steps are the same everywhere
 // (clip_file.cpp), the system calls beneath them one implementation per
 // platform (clip_file_system.h).
-class SystemClipFileWriter final : public ClipFileWriter {
+class SystemClipDisk final : public ClipDisk {
   public:
     char PathSeparator() const override;
     bool IsFolder(const PageText& folder) override;

@@ -94,7 +94,7 @@ bool NamesTheFileOf(const std::string& path, int fd) {
 
 }  // namespace
 
-std::optional<PageText> SystemClipFileWriter::ReadExisting(const PageText& path) {
+std::optional<PageText> SystemClipDisk::ReadExisting(const PageText& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd == -1) {
         if (errno == ENOENT || errno == ENOTDIR) {
@@ -117,16 +117,16 @@ std::optional<PageText> SystemClipFileWriter::ReadExisting(const PageText& path)
     }
 }
 
-char SystemClipFileWriter::PathSeparator() const {
+char SystemClipDisk::PathSeparator() const {
     return '/';
 }
 
-bool SystemClipFileWriter::IsFolder(const PageText& folder) {
+bool SystemClipDisk::IsFolder(const PageText& folder) {
     struct stat status {};
     return stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-std::unique_ptr<FolderLock> SystemClipFileWriter::TryLockFolder(const PageText& folder) {
+std::unique_ptr<FolderLock> SystemClipDisk::TryLockFolder(const PageText& folder) {
     const PageText path = folder + kLockFileName;
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd == -1) {

@@ -1,4 +1,4 @@
-// The system calls beneath SystemClipFileWriter, where the platforms differ:
+// The system calls beneath SystemClipDisk, where the platforms differ:
 // clip_file_posix.cpp and clip_file_win.cpp each implement them, clip_file.cpp
 // builds the steps of writing a clip on them. A failure is thrown as the
 // FileFailure its system error maps to, naming shownPath: the path the user

@@ -145,7 +145,7 @@ class LockFile final : public FolderLock {
 
 }  // namespace
 
-std::optional<PageText> SystemClipFileWriter::ReadExisting(const PageText& path) {
+std::optional<PageText> SystemClipDisk::ReadExisting(const PageText& path) {
     const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -170,16 +170,16 @@ std::optional<PageText> SystemClipFileWriter::ReadExisting(const PageText& path)
     return bytes;
 }
 
-char SystemClipFileWriter::PathSeparator() const {
+char SystemClipDisk::PathSeparator() const {
     return '\\';
 }
 
-bool SystemClipFileWriter::IsFolder(const PageText& folder) {
+bool SystemClipDisk::IsFolder(const PageText& folder) {
     const DWORD attributes = GetFileAttributesA(folder.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-std::unique_ptr<FolderLock> SystemClipFileWriter::TryLockFolder(const PageText& folder) {
+std::unique_ptr<FolderLock> SystemClipDisk::TryLockFolder(const PageText& folder) {
     const PageText path = folder + kLockFileName;
     const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);

@@ -20,7 +20,7 @@ constexpr int kMostNamesBeside = 99;
 
 }  // namespace
 
-ClipStore::ClipStore(ClipFileWriter& disk, PageText folder, PageText date,
+ClipStore::ClipStore(ClipDisk& disk, PageText folder, PageText date,
                      std::chrono::milliseconds lockWait)
     : m_disk(disk), m_folder(std::move(folder)), m_date(std::move(date)), m_lockWait(lockWait) {}
 
@@ -67,10 +67,9 @@ std::unique_ptr<FolderLock> ClipStore::Lock(const StopQuestion& stopWaiting) con
     return lock;
 }
 
-std::optional<PageText> ClipStore::Save(const PageText& clip,
-                                        const std::set<PageText>& withoutText, bool cutShort,
-                                        const StopQuestion& stopWaiting, SiteRecord* record,
-                                        const JudgedArticles& judged) {
+std::optional<PageText> ClipStore::Save(const PageText& clip, const std::set<PageText>& withoutText,
+                                        bool cutShort, const StopQuestion& stopWaiting,
+                                        SiteRecord* record, const JudgedArticles& judged) {
     const std::unique_ptr<FolderLock> lock = Lock(stopWaiting);
     if (!lock) {
         return std::nullopt;

@@ -34,7 +34,7 @@ constexpr std::chrono::seconds kFolderLockWait{60};
 class ClipStore {
   public:
     // folder ends with disk's separator; date names the clip file.
-    ClipStore(ClipFileWriter& disk, PageText folder, PageText date,
+    ClipStore(ClipDisk& disk, PageText folder, PageText date,
               std::chrono::milliseconds lockWait = kFolderLockWait);
 
     // Throws the FileFailure that saving would throw for a path that does not
@@ -60,14 +60,14 @@ class ClipStore {
     // (lockViolation) naming the date's clip file, and nothing is written. A
     // lock had is kept until the clip and the record are in place.
     std::optional<PageText> Save(const PageText& clip, const std::set<PageText>& withoutText,
-                                 bool cutShort, const StopQuestion& stopWaiting,
-                                 SiteRecord* record, const JudgedArticles& judged);
+                                 bool cutShort, const StopQuestion& stopWaiting, SiteRecord* record,
+                                 const JudgedArticles& judged);
 
   private:
     std::vector<PageText> Paths(bool cutShort) const;
     std::unique_ptr<FolderLock> Lock(const StopQuestion& stopWaiting) const;
 
-    ClipFileWriter& m_disk;
+    ClipDisk& m_disk;
     PageText m_folder;
     PageText m_date;
     std::chrono::milliseconds m_lockWait;

@@ -4,7 +4,7 @@
 
 namespace wendrel {
 
-SiteRecord::SiteRecord(ClipFileWriter& disk, const PageText& folder, PageText site)
+SiteRecord::SiteRecord(ClipDisk& disk, const PageText& folder, PageText site)
     : m_disk(disk), m_path(folder + kRecordFileName), m_site(std::move(site)) {
     CheckPathLength(m_path);
 }

@@ -15,7 +15,7 @@ class SiteRecord {
     // folder ends with disk's separator; site is in its one spelling. Throws
     // FileFailure (badPath) when the record's path does not end within
     // kMaxPathBytes.
-    SiteRecord(ClipFileWriter& disk, const PageText& folder, PageText site);
+    SiteRecord(ClipDisk& disk, const PageText& folder, PageText site);
 
     const PageText& Path() const { return m_path; }
 
@@ -34,7 +34,7 @@ class SiteRecord {
     const std::optional<FileFailure>& Failure() const { return m_failure; }
 
   private:
-    ClipFileWriter& m_disk;
+    ClipDisk& m_disk;
     PageText m_path;
     PageText m_site;
     ArticleRecord m_moved;

@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
                     std::atoi(since.substr(8, 2).c_str())};
     dialog.folder = argv[3];
     wendrel::InternetPageFetcher fetcher(std::chrono::milliseconds(std::atoi(argv[5])));
-    wendrel::SystemClipFileWriter writer;
+    wendrel::SystemClipDisk writer;
 
     const auto started = std::chrono::steady_clock::now();
     wendrel::RunClip(dialog, fetcher, writer, siteBase,
