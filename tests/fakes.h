@@ -17,6 +17,7 @@
 #include "engine/clip_front_end.h"
 #include "engine/failure.h"
 #include "engine/fetch/page_fetcher.h"
+#include "engine/fetch/pause.h"
 #include "engine/store/clip_file.h"
 
 namespace wendrel::testing {
