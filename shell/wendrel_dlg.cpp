@@ -79,12 +79,14 @@ BOOL CWendrelDlg::OnInitDialog() {
     return TRUE;
 }
 
+// Run starts a run, Stop stops it; the second click of a double-click on Run
+// lands on Stop and stops nothing.
 void CWendrelDlg::OnOK() {
-    if (m_worker.Running()) {
+    if (!m_worker.Running()) {
+        StartRun();
+    } else if (::GetTickCount() - m_runStartedAt >= ::GetDoubleClickTime()) {
         m_stopAsked = true;
-        return;
     }
-    StartRun();
 }
 
 void CWendrelDlg::OnCancel() {
@@ -122,6 +124,7 @@ void CWendrelDlg::StartRun() {
     m_saved = false;
     m_stopAsked = false;
     m_closeWhenEnded = false;
+    m_runStartedAt = ::GetTickCount();
     m_worker.Start(m_hWnd, kRunEnded, [this, site, limits] {
         m_saved = Saved(wendrel::RunClip(*this, m_fetcher, m_writer, site, limits));
     });

@@ -81,6 +81,7 @@ class CWendrelDlg : public CDialog, private wendrel::ClipFrontEnd {
     bool m_saved = false;
     std::atomic<bool> m_stopAsked{false};
     bool m_closeWhenEnded = false;
+    DWORD m_runStartedAt = 0;  // tick count
     // Last, so that it is taken back before anything the run uses goes.
     CWorkerThread m_worker;
 };

@@ -360,9 +360,13 @@ TEST_F(WendrelDlgTest, EnterInTheFolderFieldStartsARun) {
 }
 
 // Run pressed, and the bar moved: a few articles are read, many are not.
+// Once the bar moved and a double-click's time went by, Run reads Stop for good.
 void StartAndAwaitProgress(HWND dialog) {
+    const DWORD started = ::GetTickCount();
     Click(dialog, IDOK);
-    EXPECT_TRUE(PumpUntil(dialog, [dialog] { return BarPosition(dialog) > 0; }));
+    EXPECT_TRUE(PumpUntil(dialog, [dialog, started] {
+        return BarPosition(dialog) > 0 && ::GetTickCount() - started > ::GetDoubleClickTime();
+    }));
 }
 
 // Runs against the test site's slow site: 300 articles of 2008-07-20 at
@@ -485,6 +489,8 @@ TEST_F(WendrelDlgSlowSiteTest, QuitMidRunSavesWhatWasReadAndCloses) {
 
 // Run pressed twice in a row, as in a double click: one run, which the second
 // press, on Stop by then, ends.
+// A double-click on Run starts one run and does not stop it; a press later on
+// stops it and starts nothing.
 TEST_F(WendrelDlgSlowSiteTest, ASecondPressMidRunStartsNoSecondRun) {
     CWendrelDlg dialog(*fetcher, writer);
     const std::string listPage = m_site.substr(m_site.find("/site/")) + "/kisa";
@@ -499,10 +505,15 @@ TEST_F(WendrelDlgSlowSiteTest, ASecondPressMidRunStartsNoSecondRun) {
     driver.Run(dialog, [&](HWND window) {
         PrepareSlowRun(window);
         const HWND run = ::GetDlgItem(window, IDOK);
+        const DWORD started = ::GetTickCount();
         ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                        reinterpret_cast<LPARAM>(run));
         ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                        reinterpret_cast<LPARAM>(run));
+        EXPECT_TRUE(PumpUntil(
+            window, [&] { return ::GetTickCount() - started > 2 * ::GetDoubleClickTime(); }));
+        EXPECT_EQ(Text(window, IDOK), kStopCaption) << "the double-click stopped the run";
+        Click(window, IDOK);
         EXPECT_TRUE(
             PumpUntil(window, [&] { return !Text(window, IDC_STATUS).empty() && Idle(window); }));
         status = Text(window, IDC_STATUS);
